@@ -1,0 +1,117 @@
+#include "view/Camera.h"
+
+#include <GL/glut.h>
+
+#include <cmath>
+
+namespace {
+
+// Degrees and radians are converted with this twelve-digit pi, multiplying
+// first and dividing second, in double precision.
+constexpr double kPi = 3.14159265358;
+
+double toRadians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+double toDegrees(double radians) {
+    return radians * 180.0 / kPi;
+}
+
+} // namespace
+
+Camera* Camera::m_instance = nullptr;
+
+Camera* Camera::getInstance() {
+    if (!m_instance)
+        m_instance = new Camera();
+    return m_instance;
+}
+
+Camera::Camera()
+    : m_lookAt(0, 0, 0, 0), m_upVec(0, 0, 1, 0), m_near(1.0f), m_far(1000.0f), m_aspect(1.0f),
+      m_fov(45.0f) {
+    setCartLocation(Tuple(10, 10, 10, 0));
+    glutReshapeFunc(Reshape);
+}
+
+void Camera::setCartLocation(Tuple t) {
+    m_cartLocation = t;
+    const float lengthSquared = t.dot(t);
+    m_sphereLocation[0] = std::sqrt(lengthSquared);
+    m_sphereLocation[1] = static_cast<float>(toDegrees(std::atan2(t[1], t[0])));
+    // At the look-at point itself the polar angle is 0/0; store 0 (straight
+    // above) rather than NaN, which would poison every later orbit step.
+    const double length = std::sqrt(static_cast<double>(lengthSquared));
+    m_sphereLocation[2] =
+        length > 0.0 ? static_cast<float>(toDegrees(std::acos(t[2] / length))) : 0.0f;
+}
+
+Tuple Camera::getCartLocation() {
+    return m_cartLocation;
+}
+
+void Camera::setSphereLocation(Tuple s) {
+    m_sphereLocation = s;
+    const double r = s[0];
+    const double theta = toRadians(s[1]);
+    const double phi = toRadians(s[2]);
+    m_cartLocation[0] = static_cast<float>((r * std::sin(phi)) * std::cos(theta));
+    m_cartLocation[1] = static_cast<float>((r * std::sin(phi)) * std::sin(theta));
+    m_cartLocation[2] = static_cast<float>(r * std::cos(phi));
+}
+
+Tuple Camera::getSphereLocation() {
+    return m_sphereLocation;
+}
+
+Tuple Camera::getAbsolutePos() {
+    return m_cartLocation + m_lookAt;
+}
+
+void Camera::setLookAt(Tuple t) {
+    m_lookAt = t;
+}
+
+Tuple Camera::getLookAt() {
+    return m_lookAt;
+}
+
+void Camera::setUpVec(Tuple t) {
+    m_upVec = t;
+}
+
+Tuple Camera::getUpVec() {
+    return m_upVec;
+}
+
+void Camera::setFOV(float fov) {
+    m_fov = fov;
+    updateFrust();
+}
+
+void Camera::setAspect(float aspect) {
+    m_aspect = aspect;
+    updateFrust();
+}
+
+void Camera::updateFrust() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(m_fov, m_aspect, m_near, m_far);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void Camera::Look() {
+    const Tuple eye = m_cartLocation + m_lookAt;
+    gluLookAt(eye[0], eye[1], eye[2], m_lookAt[0], m_lookAt[1], m_lookAt[2], m_upVec[0], m_upVec[1],
+              m_upVec[2]);
+}
+
+void Reshape(int width, int height) {
+    Camera* camera = Camera::getInstance();
+    if (height == 0)
+        height = 1;
+    camera->m_aspect = static_cast<float>(static_cast<double>(width) / height);
+    glViewport(0, 0, width, height);
+    camera->updateFrust();
+}
