@@ -1,0 +1,90 @@
+#include "shader/ShaderProg.h"
+
+#include <algorithm>
+#include <iostream>
+#include <stdexcept>
+
+std::vector<ShaderProg*>* ShaderProg::s_shaderProgs = nullptr;
+ShaderProg* ShaderProg::s_shaderInUse = nullptr;
+
+ShaderProg::ShaderProg() {
+    if (!s_shaderProgs)
+        s_shaderProgs = new std::vector<ShaderProg*>();
+    s_shaderProgs->push_back(this);
+    m_handle = glCreateProgramObjectARB();
+}
+
+ShaderProg::~ShaderProg() {
+    auto it = std::find(s_shaderProgs->begin(), s_shaderProgs->end(), this);
+    if (it != s_shaderProgs->end())
+        s_shaderProgs->erase(it);
+    if (s_shaderProgs->empty()) {
+        delete s_shaderProgs;
+        s_shaderProgs = nullptr;
+    }
+    if (s_shaderInUse == this)
+        s_shaderInUse = nullptr;
+
+    for (Shader* shader : m_shaders) {
+        glDetachObjectARB(m_handle, shader->m_handle);
+        delete shader;
+    }
+    // A program that is still bound is deleted by the GL once another one is
+    // bound; until then it keeps drawing.
+    glDeleteObjectARB(m_handle);
+}
+
+void ShaderProg::attach(Shader* shader) {
+    m_shaders.push_back(shader);
+    glAttachObjectARB(m_handle, shader->m_handle);
+}
+
+void ShaderProg::detach(std::string filename) {
+    auto it = std::find_if(m_shaders.begin(), m_shaders.end(),
+                           [&](Shader* s) { return s->getFilename() == filename; });
+    if (it == m_shaders.end())
+        return;
+    glDetachObjectARB(m_handle, (*it)->m_handle);
+    delete *it;
+    m_shaders.erase(it);
+}
+
+void ShaderProg::link() {
+    glLinkProgramARB(m_handle);
+    GLint status = 0;
+    glGetObjectParameterivARB(m_handle, GL_OBJECT_LINK_STATUS_ARB, &status);
+    if (status)
+        return;
+    dump(std::cerr);
+    throw std::runtime_error("ShaderProg::link() error");
+}
+
+void ShaderProg::use() {
+    std::cerr << "Using shader dumped below:\n";
+    dump(std::cerr);
+    s_shaderInUse = this;
+    glUseProgramObjectARB(m_handle);
+    if (glGetHandleARB(GL_PROGRAM_OBJECT_ARB) != m_handle)
+        std::cerr << "Aww fuck and we aren't even using the shader\n"
+                  << "maybe you should have linked it\n";
+}
+
+void ShaderProg::dump(std::ostream& os) {
+    os << "Dump of ShaderProg object:\n";
+    GLint length = 0;
+    glGetObjectParameterivARB(m_handle, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    if (length == 0) {
+        os << "No error log to dump for this ShaderProg\n";
+    } else {
+        std::vector<GLcharARB> log(static_cast<size_t>(length));
+        glGetInfoLogARB(m_handle, length, &length, log.data());
+        os << "Dumping info log from ShaderProg:\n";
+        os.write(log.data(), length);
+    }
+    for (Shader* shader : m_shaders)
+        shader->dump(os);
+}
+
+GLhandleARB ShaderProg::getHandle() {
+    return m_handle;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "shader/Shader.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// One GLSL program object and the Shaders attached to it. The program owns
+// both: destroying it detaches and deletes every attached Shader and deletes
+// the program object. Not copyable. Needs a current GL context with GLEW
+// initialised.
+class ShaderProg {
+public:
+    ShaderProg();
+    ShaderProg(const ShaderProg&) = delete;
+    ShaderProg& operator=(const ShaderProg&) = delete;
+    ~ShaderProg();
+
+    // Takes ownership of `shader`, a live Shader not yet attached here, and
+    // attaches its GL object.
+    void attach(Shader* shader);
+    // Detaches and deletes the first attached Shader whose file name equals
+    // `filename`; does nothing when none does.
+    void detach(std::string filename);
+    // Links; on failure dumps everything to std::cerr and throws
+    // std::runtime_error "ShaderProg::link() error".
+    void link();
+    // Binds the program, after writing its dump to std::cerr; warns there when
+    // the GL did not take it (an unlinked program).
+    void use();
+    // The program's info log, then each attached shader's, in attach order.
+    void dump(std::ostream& os);
+    GLhandleARB getHandle();
+
+    // Every live ShaderProg in order of construction; null while none lives.
+    static std::vector<ShaderProg*>* s_shaderProgs;
+    // The live ShaderProg whose use() ran last, or null.
+    static ShaderProg* s_shaderInUse;
+
+private:
+    std::vector<Shader*> m_shaders;
+    GLhandleARB m_handle;
+};
