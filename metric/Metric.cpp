@@ -1,0 +1,80 @@
+#include "metric/Metric.h"
+
+#include <cmath>
+
+void Metric::Initialize() {
+    m_shaderProg.attach(new Shader("metric.vert", GL_VERTEX_SHADER_ARB));
+    m_shaderProg.attach(new Shader("metric.frag", GL_FRAGMENT_SHADER_ARB));
+    m_shaderProg.link();
+}
+
+void Metric::Apply() {
+    m_shaderProg.use();
+    Use();
+}
+
+void Metric::Use() {}
+
+Tuple Metric::transform(const Tuple& v) {
+    const Tuple zero(0, 0, 0, 0);
+    Tuple n;
+    {
+        // The Euclidean length is taken from a Euclidean metric of its own, so
+        // this needs the shader files and a GL context like any metric.
+        EuclideanMetric euclid;
+        n = v / euclid.distance(v, zero);
+    }
+    n *= distance(v, zero);
+    return n;
+}
+
+EuclideanMetric::EuclideanMetric() {
+    m_shaderProg.attach(new Shader("euclid.vert", GL_VERTEX_SHADER_ARB));
+    Initialize();
+}
+
+float EuclideanMetric::distance(Tuple a, Tuple b) {
+    const Tuple d = a - b;
+    return std::sqrt(d.dot(d));
+}
+
+Tuple EuclideanMetric::transform(const Tuple& v) {
+    return v;
+}
+
+CityBlockMetric::CityBlockMetric() {
+    m_shaderProg.attach(new Shader("cityblock.vert", GL_VERTEX_SHADER_ARB));
+    Initialize();
+}
+
+float CityBlockMetric::distance(Tuple a, Tuple b) {
+    const Tuple d = a - b;
+    return std::fabs(d[0]) + std::fabs(d[1]) + std::fabs(d[2]) + std::fabs(d[3]);
+}
+
+RiemannianMetric::RiemannianMetric(std::string filename)
+    : m_matrix(filename), m_matrixLocation(-1) {
+    m_shaderProg.attach(new Shader("riemann.vert", GL_VERTEX_SHADER_ARB));
+    Initialize();
+}
+
+RiemannianMetric::RiemannianMetric(Matrix matrix) : m_matrix(matrix), m_matrixLocation(-1) {
+    m_shaderProg.attach(new Shader("riemann.vert", GL_VERTEX_SHADER_ARB));
+    Initialize();
+}
+
+float RiemannianMetric::distance(Tuple a, Tuple b) {
+    const ColumnTuple c(a - b);
+    const RowTuple r = c.transpose();
+    const RowTuple p = r * m_matrix;
+    return std::sqrt(p * c);
+}
+
+void RiemannianMetric::Use() {
+    m_matrixLocation = glGetUniformLocationARB(m_shaderProg.getHandle(), "g_matrix");
+    float* block = m_matrix.getMat3();
+    // The block is row-major; GL_TRUE says so, so "g_matrix" has the file's
+    // rows as its rows.
+    glUniformMatrix3fvARB(m_matrixLocation, 1, GL_TRUE, block);
+    delete[] block;
+}

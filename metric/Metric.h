@@ -1,0 +1,68 @@
+#pragma once
+
+#include "math/Matrix.h"
+#include "math/Tuple.h"
+#include "shader/ShaderProg.h"
+
+#include <GL/glew.h>
+
+#include <string>
+
+// A way of measuring distance, with the GLSL program that draws the scene
+// under it. Each metric's program is its own vertex shader, "metric.vert" and
+// "metric.frag", read from the working directory and linked when the metric
+// is constructed. Constructors throw what the shader layer throws (a missing
+// file, a compile or link error); no GL object survives a throw.
+class Metric {
+public:
+    virtual float distance(Tuple a, Tuple b) = 0;
+    // The point in the direction of v whose Euclidean length is v's distance
+    // from the origin under this metric. The zero tuple gives NaN.
+    virtual Tuple transform(const Tuple& v);
+    // Sets the program's uniforms; called with the program bound.
+    virtual void Use();
+    virtual ~Metric() = default;
+
+    // Attaches "metric.vert" and "metric.frag" after the metric's own vertex
+    // shader and links. Each concrete constructor calls it last.
+    void Initialize();
+    // Binds the program, then sets its uniforms.
+    void Apply();
+
+protected:
+    ShaderProg m_shaderProg;
+};
+
+// The straight-line distance over all four components. Program "euclid.vert".
+class EuclideanMetric : public Metric {
+public:
+    EuclideanMetric();
+    float distance(Tuple a, Tuple b) override;
+    Tuple transform(const Tuple& v) override;
+};
+
+// The sum of the absolute component differences over all four components.
+// Program "cityblock.vert".
+class CityBlockMetric : public Metric {
+public:
+    CityBlockMetric();
+    float distance(Tuple a, Tuple b) override;
+};
+
+// The distance sqrt(d M d) for d = a - b and a 4x4 matrix M; NaN where the
+// form is negative. The shader gets M's upper-left 3x3 block as the mat3
+// uniform "g_matrix", rows as in M. Program "riemann.vert".
+class RiemannianMetric : public Metric {
+public:
+    // Reads M from a matrix file (relative to the working directory) before
+    // any shader file; throws "File not found: <name>" if it cannot.
+    explicit RiemannianMetric(std::string filename);
+    explicit RiemannianMetric(Matrix matrix);
+
+    float distance(Tuple a, Tuple b) override;
+    void Use() override;
+
+private:
+    Matrix m_matrix;
+    GLint m_matrixLocation;
+};
