@@ -1,0 +1,31 @@
+#pragma once
+
+class Metric;
+
+// The viewer's display state, touched only on the GLUT thread.
+// The active metric, whose program stays bound between frames; null while
+// none could be built.
+extern Metric* current;
+// Draw the primitive as wireframe (true) or solid (false).
+extern bool wire;
+// 0 sphere, 1 or 2 teapot; any other value is reset to 0 by the next frame.
+extern int prim;
+
+// The GLUT display and idle callback: one whole frame.
+void renderScene();
+// Draws the primitive that prim and wire select.
+void drawPrimitive();
+
+// GLUT keyboard callback: e, t, r choose a metric (rebuilding it from its
+// files), f toggles wireframe, 1 to 3 choose the primitive, q and Escape
+// quit with status 0. Case-sensitive; anything else is ignored.
+void processNormalKeys(unsigned char key, int x, int y);
+// GLUT special-key callback: arrows and function keys do nothing.
+void processSpecialKeys(int key, int x, int y);
+
+// Replaces the current metric by a newly built one: 1 city-block, 2
+// Riemannian from "riemann.mat", anything else Euclidean. The old metric goes
+// first. If the new one cannot be built, its message is written as one line
+// to std::cerr, current stays null and no program is bound, so the primitive
+// is drawn by the fixed-function pipeline until a later switch succeeds.
+void changeMetric(int index);
