@@ -43,6 +43,8 @@ protected:
         // The camera is a singleton: put back what earlier tests moved.
         camera->setLookAt(Tuple(0, 0, 0, 0));
         camera->setUpVec(Tuple(0, 0, 1, 0));
+        // Each setter keeps the other form's w, so set both.
+        camera->setSphereLocation(Tuple(1, 0, 0, 0));
         camera->setCartLocation(Tuple(10, 10, 10, 0));
         Reshape(400, 400);
     }

@@ -305,6 +305,13 @@ void Viewer::key(const std::string& keysym) {
     runCommand({"xdotool", "key", "--window", std::to_string(m_window), keysym});
 }
 
+void Viewer::keys(const std::vector<std::string>& keysyms) {
+    std::vector<std::string> argv = {"xdotool", "key",      "--delay",
+                                     "0",       "--window", std::to_string(m_window)};
+    argv.insert(argv.end(), keysyms.begin(), keysyms.end());
+    runCommand(argv, 60.0);
+}
+
 void Viewer::mouseMove(int x, int y) {
     Display* dpy = display(m_display);
     int rootX = x, rootY = y;

@@ -72,6 +72,8 @@ public:
 
     // Sends one key by its X keysym name ("e", "Escape", "Up", "E").
     void key(const std::string& keysym);
+    // Sends several keys in order with one X client, as fast as it can.
+    void keys(const std::vector<std::string>& keysyms);
     // Pointer at window coordinates (pixels from the top-left corner).
     void mouseMove(int x, int y);
     // X button numbers: 1 left, 2 middle, 3 right.
