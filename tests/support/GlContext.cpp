@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <unistd.h>
@@ -55,33 +54,43 @@ std::vector<float> GlTest::getFloats(GLenum name, int count) {
     return values;
 }
 
+std::string infoLog(GLhandleARB object) {
+    GLint length = 0;
+    glGetObjectParameterivARB(object, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    std::string log(static_cast<size_t>(length), '\0');
+    GLsizei stored = 0;
+    if (length > 0)
+        glGetInfoLogARB(object, length, &stored, &log[0]);
+    log.resize(static_cast<size_t>(stored));
+    return log;
+}
+
+std::vector<GLhandleARB> attachedHandles(GLhandleARB program) {
+    GLint count = 0;
+    glGetObjectParameterivARB(program, GL_OBJECT_ATTACHED_OBJECTS_ARB, &count);
+    std::vector<GLhandleARB> handles(static_cast<size_t>(count));
+    GLsizei got = 0;
+    if (count > 0)
+        glGetAttachedObjectsARB(program, count, &got, handles.data());
+    handles.resize(static_cast<size_t>(got));
+    return handles;
+}
+
 std::string shippedShaderDir() {
     return ZEMLAVOR_SHADER_DIR;
 }
 
 ShaderDir::ShaderDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/zemlavor-gl-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = buf.data();
     for (const auto& entry : fs::directory_iterator(shippedShaderDir()))
-        fs::copy_file(entry.path(), fs::path(m_path) / entry.path().filename());
+        fs::copy_file(entry.path(), fs::path(path()) / entry.path().filename());
     m_previous = fs::current_path().string();
-    fs::current_path(m_path);
+    fs::current_path(path());
 }
 
+// Leaves the folder before TempDir removes it.
 ShaderDir::~ShaderDir() {
     std::error_code ec;
     fs::current_path(m_previous, ec);
-    fs::remove_all(m_path, ec);
-}
-
-void ShaderDir::write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(fs::path(m_path) / name, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 struct CerrCapture::Impl {

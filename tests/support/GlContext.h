@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,12 +38,14 @@ public:
     ~ShaderDir();
     ShaderDir(const ShaderDir&) = delete;
     ShaderDir& operator=(const ShaderDir&) = delete;
-    const std::string& path() const { return m_path; }
+    const std::string& path() const { return m_dir.path(); }
     // Writes `bytes` to `name` in the scratch directory.
-    void write(const std::string& name, const std::string& bytes) const;
+    void write(const std::string& name, const std::string& bytes) const {
+        m_dir.write(name, bytes);
+    }
 
 private:
-    std::string m_path;
+    TempDir m_dir;
     std::string m_previous;
 };
 
@@ -56,6 +60,11 @@ private:
     struct Impl;
     Impl* m_impl;
 };
+
+// What the GL holds for a shader or program object: its info log as stored
+// (without the NUL) and the objects attached to a program.
+std::string infoLog(GLhandleARB object);
+std::vector<GLhandleARB> attachedHandles(GLhandleARB program);
 
 // The shipped shader folder of the source tree.
 std::string shippedShaderDir();

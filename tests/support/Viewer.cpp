@@ -81,6 +81,16 @@ std::string readWhole(const std::string& path) {
     return text.str();
 }
 
+// Replaces the calling (forked) process by `argv`; 127 if it cannot.
+[[noreturn]] void execOrExit(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
 int channelOf(unsigned long pixel, unsigned long mask) {
     if (!mask)
         return 0;
@@ -181,12 +191,7 @@ int runCommand(const std::vector<std::string>& argv, double timeoutSeconds) {
         const int null = open("/dev/null", O_RDWR);
         dup2(null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        execOrExit(argv);
     }
     const auto start = Clock::now();
     int status = 0;
@@ -256,12 +261,7 @@ void Viewer::start(const std::vector<std::string>& env, const std::vector<std::s
             putenv(const_cast<char*>(e.c_str()));
         std::vector<std::string> argv = prefix;
         argv.push_back(viewerBinary());
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
+        execOrExit(argv);
     }
     m_exited = false;
     m_window = 0;
