@@ -312,4 +312,32 @@ TEST_F(MetricTest, MissingFilesThrowWithTheirName) {
     }
 }
 
+// A matrix file whose 3x3 block is not positive definite still builds (it is
+// not malformed), but the user is told why the surface is partly missing.
+TEST_F(MetricTest, MatrixFileNotPositiveDefiniteIsReported) {
+    const std::string warning =
+        "Warning: riemann.mat is not positive definite; the surface is not drawn where p.Gp <= 0\n";
+    const struct {
+        const char* file;
+        bool warned;
+    } cases[] = {
+        {"1.0 0.6 0.0\n0.6 2.0 0.4\n0.0 0.4 0.6\n", false},
+        {"1 5 0\n-5 1 0\n0 0 1\n", false}, // skew part adds nothing to p.Gp
+        {"1 0 0\n0 -1 0\n0 0 1\n", true},
+        {"1 2 0\n2 1 0\n0 0 1\n", true}, // positive diagonal, indefinite
+        {"1 0 0\n0 1 0\n0 0 0\n", true}, // semi-definite: flat along z
+        {"", true},
+        {"nan 0 0\n0 1 0\n0 0 1\n", true},
+        {"inf 0 0\n0 1 0\n0 0 1\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ShaderDir dir;
+        dir.write("riemann.mat", c.file);
+        CerrCapture cerr;
+        RiemannianMetric metric("riemann.mat");
+        EXPECT_EQ(cerr.text(), c.warned ? warning : "");
+    }
+}
+
 } // namespace
