@@ -50,10 +50,11 @@ start_xvfb() {
     return 1
 }
 
-# Configures and builds into folder $1 with extra cmake arguments after it.
+# Configures and builds into folder $1 with extra cmake arguments after it;
+# only target $ZEMLAVOR_TARGET when that is set.
 build_into() {
     local dir=$1
     shift
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$(nproc)"
+    cmake --build "$dir" -j"$(nproc)" ${ZEMLAVOR_TARGET:+--target "$ZEMLAVOR_TARGET"}
 }

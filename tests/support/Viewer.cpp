@@ -243,6 +243,8 @@ void Viewer::removeFile(const std::string& name) const {
 }
 
 void Viewer::start(const std::vector<std::string>& env, const std::vector<std::string>& prefix) {
+    const std::set<Window> others = viewerWindows(display(m_display));
+    m_foreignWindows.assign(others.begin(), others.end());
     const std::string outPath = m_root.file("stdout");
     const std::string errPath = m_root.file("stderr");
     m_pid = fork();
@@ -267,15 +269,28 @@ void Viewer::start(const std::vector<std::string>& env, const std::vector<std::s
     m_window = 0;
 }
 
+void Viewer::startAsUser() {
+    if (geteuid() != 0) {
+        start();
+        return;
+    }
+    // mkdtemp makes the folder private to root; nobody must reach the files.
+    fs::permissions(m_root.path(), fs::perms(0755));
+    fs::permissions(m_workdir, fs::perms(0755));
+    start({}, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+}
+
 bool Viewer::waitForWindow(double seconds) {
     Display* dpy = display(m_display);
     const auto start = Clock::now();
-    while (secondsSince(start) < seconds) {
+    while (!m_window && secondsSince(start) < seconds) {
         if (!running())
             return false;
-        const std::set<Window> windows = viewerWindows(dpy);
-        // Tests run one viewer at a time; a window of an earlier viewer that
-        // was killed may linger for a moment, so prefer one of this process.
+        std::set<Window> windows = viewerWindows(dpy);
+        // freeglut does not tell its process id; the window that was not
+        // there before the start is this viewer's.
+        for (unsigned long w : m_foreignWindows)
+            windows.erase(w);
         if (windows.size() == 1) {
             m_window = *windows.begin();
             // With no window manager the window may hang a pixel off the
@@ -283,11 +298,16 @@ bool Viewer::waitForWindow(double seconds) {
             // screen; put it at the origin so all of it can be captured.
             XMoveWindow(dpy, m_window, 0, 0);
             XSync(dpy, False);
-            return true;
+        } else {
+            pause(0.02);
         }
-        pause(0.02);
     }
-    return false;
+    if (!m_window)
+        return false;
+    // The window is mapped before the first metric is built; the first frame
+    // comes after it, so a drawn picture means start-up is over.
+    const double left = seconds - secondsSince(start);
+    return waitFor([](const Image& i) { return i.litCount() > 0; }, left).litCount() > 0;
 }
 
 std::string Viewer::title() {

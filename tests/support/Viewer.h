@@ -61,8 +61,12 @@ public:
     // environment; `prefix` runs it under another program (e.g. setpriv).
     void start(const std::vector<std::string>& env = {},
                const std::vector<std::string>& prefix = {});
-    // Waits until the window is mapped and has drawn something; false on
-    // timeout or when the process ended first.
+    // Starts the binary as an unprivileged user (nobody) when the tests run as
+    // root, so that a file of mode 000 is as unreadable to it as to a user.
+    void startAsUser();
+    // Waits until the window is mapped and has drawn its first picture, which
+    // comes after the first metric is built; false on timeout or when the
+    // process ended first.
     bool waitForWindow(double seconds = 10.0);
     unsigned long window() const { return m_window; }
     std::string title();
@@ -116,6 +120,8 @@ private:
     int m_status = -1;
     int m_signal = 0;
     unsigned long m_window = 0;
+    // Viewer windows already on the display when this one started: never ours.
+    std::vector<unsigned long> m_foreignWindows;
     void* m_display = nullptr;
 };
 
