@@ -1,8 +1,10 @@
 #include "Viewer.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -183,29 +185,6 @@ std::string shippedShaderFolder() {
     return ZEMLAVOR_SHADER_DIR;
 }
 
-int runCommand(const std::vector<std::string>& argv, double timeoutSeconds) {
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        execOrExit(argv);
-    }
-    const auto start = Clock::now();
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (secondsSince(start) > timeoutSeconds) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        pause(0.005);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 Viewer::Viewer() : m_workdir(m_root.file("work")) {
     fs::create_directory(m_workdir);
     for (const auto& entry : fs::directory_iterator(shippedShaderFolder()))
@@ -322,14 +301,34 @@ std::pair<int, int> Viewer::windowSize() {
 }
 
 void Viewer::key(const std::string& keysym) {
-    runCommand({"xdotool", "key", "--window", std::to_string(m_window), keysym});
+    keys({keysym});
 }
 
+// Keys go straight to the window as synthetic events, the way a window
+// manager or xdotool's --window does; freeglut takes them like typed ones.
 void Viewer::keys(const std::vector<std::string>& keysyms) {
-    std::vector<std::string> argv = {"xdotool", "key",      "--delay",
-                                     "0",       "--window", std::to_string(m_window)};
-    argv.insert(argv.end(), keysyms.begin(), keysyms.end());
-    runCommand(argv, 60.0);
+    Display* dpy = display(m_display);
+    for (const std::string& name : keysyms) {
+        const KeySym sym = XStringToKeysym(name.c_str());
+        if (sym == NoSymbol)
+            throw std::invalid_argument("no such key: " + name);
+        XKeyEvent event{};
+        event.display = dpy;
+        event.window = m_window;
+        event.root = DefaultRootWindow(dpy);
+        event.time = CurrentTime;
+        event.same_screen = True;
+        event.keycode = XKeysymToKeycode(dpy, sym);
+        // An upper-case letter is the shifted level of its key.
+        if (XkbKeycodeToKeysym(dpy, static_cast<KeyCode>(event.keycode), 0, 0) != sym)
+            event.state = ShiftMask;
+        for (int type : {KeyPress, KeyRelease}) {
+            event.type = type;
+            XSendEvent(dpy, m_window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
+                       reinterpret_cast<XEvent*>(&event));
+        }
+    }
+    XSync(dpy, False);
 }
 
 void Viewer::mouseMove(int x, int y) {
@@ -337,15 +336,18 @@ void Viewer::mouseMove(int x, int y) {
     int rootX = x, rootY = y;
     Window child = 0;
     XTranslateCoordinates(dpy, m_window, DefaultRootWindow(dpy), x, y, &rootX, &rootY, &child);
-    runCommand({"xdotool", "mousemove", std::to_string(rootX), std::to_string(rootY)});
+    XTestFakeMotionEvent(dpy, DefaultScreen(dpy), rootX, rootY, CurrentTime);
+    XSync(dpy, False);
 }
 
 void Viewer::mouseDown(int button) {
-    runCommand({"xdotool", "mousedown", std::to_string(button)});
+    XTestFakeButtonEvent(display(m_display), static_cast<unsigned>(button), True, CurrentTime);
+    XSync(display(m_display), False);
 }
 
 void Viewer::mouseUp(int button) {
-    runCommand({"xdotool", "mouseup", std::to_string(button)});
+    XTestFakeButtonEvent(display(m_display), static_cast<unsigned>(button), False, CurrentTime);
+    XSync(display(m_display), False);
 }
 
 void Viewer::drag(int button, int x0, int y0, int x1, int y1, int steps) {

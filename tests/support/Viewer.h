@@ -39,10 +39,10 @@ struct Image {
 
 // The real zemlavor binary, run like a user runs it: in a scratch working
 // directory that holds copies of the shipped shaders and riemann.mat, on the
-// X display of $DISPLAY, with standard output and error captured. Keys go to
-// its window as X events; pointer events go through XTEST, so they land
-// wherever the window is on screen. The process is killed if still running
-// when the object goes.
+// X display of $DISPLAY, with standard output and error captured. Keys are
+// sent to its window as X events; pointer events go through XTEST as if from
+// the real pointer, so they land wherever the window is on screen. The process is killed if still
+// running when the object goes.
 class Viewer {
 public:
     // Lays out the working directory; starts nothing yet.
@@ -76,7 +76,7 @@ public:
 
     // Sends one key by its X keysym name ("e", "Escape", "Up", "E").
     void key(const std::string& keysym);
-    // Sends several keys in order with one X client, as fast as it can.
+    // Sends several keys in order, as fast as the server takes them.
     void keys(const std::vector<std::string>& keysyms);
     // Pointer at window coordinates (pixels from the top-left corner).
     void mouseMove(int x, int y);
@@ -125,8 +125,6 @@ private:
     void* m_display = nullptr;
 };
 
-// Runs a command (argv form) and returns its exit status.
-int runCommand(const std::vector<std::string>& argv, double timeoutSeconds = 10.0);
 // Path of the zemlavor binary under test and of the shipped shader folder.
 std::string viewerBinary();
 std::string shippedShaderFolder();
