@@ -15,10 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Damage { Missing, Empty, Garbage, Unreadable, Directory, Invalid };
+enum class Damage { Missing, Empty, Garbage, Unreadable, Directory, Invalid, Unlinkable };
 
 const Damage kAllDamage[] = {Damage::Missing,    Damage::Empty,     Damage::Garbage,
-                             Damage::Unreadable, Damage::Directory, Damage::Invalid};
+                             Damage::Unreadable, Damage::Directory, Damage::Invalid,
+                             Damage::Unlinkable};
 
 const char* describe(Damage d) {
     switch (d) {
@@ -69,6 +70,12 @@ void damage(const Viewer& viewer, const std::string& name, Damage d) {
         viewer.writeFile(name, isMatrix(name) ? "not a matrix\n"
                                               : "void main() { gl_Position = nowhere; }\n");
         break;
+    case Damage::Unlinkable:
+        // Valid GLSL that defines none of what the other files call. For the
+        // matrix file, numbers that make a valid but singular matrix.
+        viewer.writeFile(name, isMatrix(name) ? "1 1 1\n1 1 1\n1 1 1\n"
+                                              : "float unrelated() { return 1.0; }\n");
+        break;
     }
 }
 
@@ -84,6 +91,10 @@ std::string expectedLine(const std::string& name, Damage d) {
     case Damage::Unreadable:
     case Damage::Directory:
         return "File not found: " + name + "\n";
+    case Damage::Unlinkable:
+        if (!isMatrix(name))
+            return "ShaderProg::link() error\n";
+        [[fallthrough]];
     default:
         return isMatrix(name) ? "Warning: riemann.mat is not positive definite; the surface is "
                                 "not drawn where p.Gp <= 0\n"

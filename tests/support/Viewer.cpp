@@ -190,7 +190,10 @@ Viewer::Viewer() : m_workdir(m_root.file("work")) {
     for (const auto& entry : fs::directory_iterator(shippedShaderFolder()))
         fs::copy_file(entry.path(), fs::path(m_workdir) / entry.path().filename());
     XSetErrorHandler(ignoreXErrors);
-    m_display = XOpenDisplay(nullptr);
+    // A busy server can refuse a connection for a moment; try for a while.
+    const auto start = Clock::now();
+    while (!(m_display = XOpenDisplay(nullptr)) && secondsSince(start) < 10.0)
+        pause(0.1);
     if (!m_display)
         throw std::runtime_error("cannot open the X display; is DISPLAY set?");
 }
