@@ -185,7 +185,7 @@ std::string shippedShaderFolder() {
     return ZEMLAVOR_SHADER_DIR;
 }
 
-Viewer::Viewer() : m_workdir(m_root.file("work")) {
+Viewer::Viewer() : m_workdir(m_root.file("work")), m_binary(viewerBinary()) {
     fs::create_directory(m_workdir);
     for (const auto& entry : fs::directory_iterator(shippedShaderFolder()))
         fs::copy_file(entry.path(), fs::path(m_workdir) / entry.path().filename());
@@ -244,7 +244,7 @@ void Viewer::start(const std::vector<std::string>& env, const std::vector<std::s
         for (const std::string& e : env)
             putenv(const_cast<char*>(e.c_str()));
         std::vector<std::string> argv = prefix;
-        argv.push_back(viewerBinary());
+        argv.push_back(m_binary);
         execOrExit(argv);
     }
     m_exited = false;
@@ -256,9 +256,13 @@ void Viewer::startAsUser() {
         start();
         return;
     }
-    // mkdtemp makes the folder private to root; nobody must reach the files.
+    // mkdtemp makes the folder private to root; nobody must reach the files,
+    // and the binary too, wherever the build folder is.
     fs::permissions(m_root.path(), fs::perms(0755));
     fs::permissions(m_workdir, fs::perms(0755));
+    m_binary = m_root.file("zemlavor");
+    fs::copy_file(viewerBinary(), m_binary, fs::copy_options::overwrite_existing);
+    fs::permissions(m_binary, fs::perms(0755));
     start({}, {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
 }
 

@@ -115,6 +115,7 @@ private:
 
     TempDir m_root;
     std::string m_workdir;
+    std::string m_binary;
     pid_t m_pid = -1;
     bool m_exited = false;
     int m_status = -1;
