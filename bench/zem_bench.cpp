@@ -27,6 +27,8 @@
 //   --rounds N     A/B block pairs per frame kind (default 25; --quick: 5)
 //   --alloc-sites  print, instead of the table, the call stack of every
 //                  allocation made during a few frames of each kind
+//   --glibc-trim   leave glibc's heap trimming at its default instead of
+//                  raising it as the viewer's main() does
 
 #include "app/Shell.h"
 #include "bench/AllocCounter.h"
@@ -46,6 +48,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <malloc.h>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
@@ -75,6 +78,7 @@ struct Options {
     long growthSwitches = 10000;
     int allocFrames = 1000; // frames counted per kind
     bool allocSites = false;
+    bool glibcTrim = false;  // leave glibc's trim threshold at its default
     std::string only;        // comma-separated sections to run; empty for all
     std::string frameFilter; // frame kinds whose name holds this; empty for all
     bool runs(const char* section) const {
@@ -718,6 +722,8 @@ Options parseOptions(int argc, char** argv) {
                 fail("--switches wants at least 4");
         } else if (arg == "--alloc-sites") {
             options.allocSites = true;
+        } else if (arg == "--glibc-trim") {
+            options.glibcTrim = true;
         } else if (arg == "--only" && i + 1 < argc) {
             options.only = argv[++i];
         } else if (arg == "--frames" && i + 1 < argc) {
@@ -726,7 +732,7 @@ Options parseOptions(int argc, char** argv) {
             options.frameRounds = std::max(1, std::atoi(argv[++i]));
         } else {
             fail("usage: zem_bench [--quick] [--switches N] [--only SECTIONS] [--frames NAME] "
-                 "[--rounds N] [--alloc-sites]");
+                 "[--rounds N] [--alloc-sites] [--glibc-trim]");
         }
     }
     return options;
@@ -735,8 +741,12 @@ Options parseOptions(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    openWindow(argc, argv);
     const Options options = parseOptions(argc, argv);
+    // The heap set-up of the viewer's main(), so that the frames measured
+    // here are the viewer's.
+    if (!options.glibcTrim)
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    openWindow(argc, argv);
     ScratchDir scratch;
     if (options.allocSites) {
         traceAllocations();

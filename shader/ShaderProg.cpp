@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 std::vector<ShaderProg*>* ShaderProg::s_shaderProgs = nullptr;
@@ -60,8 +61,12 @@ void ShaderProg::link() {
 }
 
 void ShaderProg::use() {
-    std::cerr << "Using shader dumped below:\n";
-    dump(std::cerr);
+    // std::cerr is unbuffered: gathered first, the dump is one write instead
+    // of a dozen.
+    std::ostringstream text;
+    text << "Using shader dumped below:\n";
+    dump(text);
+    std::cerr << text.str();
     s_shaderInUse = this;
     glUseProgramObjectARB(m_handle);
     if (glGetHandleARB(GL_PROGRAM_OBJECT_ARB) != m_handle)
