@@ -68,11 +68,9 @@ TEST(Soak, RandomInputUntilQuit) {
             xEvents += 1;
         }
         if (i % 100 == 99) {
-            ASSERT_TRUE(viewer.running()) << "died after " << i + 1 << " actions (seed " << seed
-                                          << ")\n"
-                                          << viewer.err().substr(viewer.err().size() > 4000
-                                                                     ? viewer.err().size() - 4000
-                                                                     : 0);
+            ASSERT_TRUE(viewer.running())
+                << "died after " << i + 1 << " actions (seed " << seed << ")\n"
+                << viewer.err().substr(viewer.err().size() > 4000 ? viewer.err().size() - 4000 : 0);
             const long rss = viewer.rssKiB();
             if (i < 300)
                 warmKiB = std::max(warmKiB, rss);
@@ -84,10 +82,7 @@ TEST(Soak, RandomInputUntilQuit) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const std::string err = viewer.err();
-    size_t switches = 0;
-    for (size_t at = err.find("Using shader"); at != std::string::npos;
-         at = err.find("Using shader", at + 1))
-        ++switches;
+    const size_t switches = viewer.switches();
     std::cout << "soak: " << actions << " actions (" << xEvents << " X events, " << switches
               << " metric switches), seed " << seed << ", " << seconds
               << " s; resident KiB after warm-up " << warmKiB << ", highest " << maxKiB << "\n";

@@ -6,6 +6,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -171,13 +172,17 @@ int Image::differingPixels(const Image& other, int tolerance) const {
     return count;
 }
 
-bool Image::savePpm(const std::string& path) const {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n" << width << " " << height << "\n255\n";
-    out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
-    return static_cast<bool>(out);
+std::string Image::hue() const {
+    const Pixel p = meanLit();
+    const int top = std::max({p.r, p.g, p.b});
+    if (top == 0)
+        return "none";
+    if (top - std::min({p.r, p.g, p.b}) < 20)
+        return "white";
+    if (top == p.r)
+        return "red";
+    return top == p.g ? "green" : "blue";
 }
-
 std::string viewerBinary() {
     return ZEMLAVOR_BINARY;
 }
@@ -461,6 +466,15 @@ std::string Viewer::out() const {
 
 std::string Viewer::err() const {
     return readWhole(m_root.file("stderr"));
+}
+
+size_t Viewer::switches() const {
+    const std::string text = err();
+    const std::string dump = "Using shader dumped below:\n";
+    size_t n = 0;
+    for (size_t at = text.find(dump); at != std::string::npos; at = text.find(dump, at + 1))
+        ++n;
+    return n;
 }
 
 bool Viewer::waitForErr(const std::string& text, double seconds) const {

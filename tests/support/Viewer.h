@@ -34,7 +34,11 @@ struct Image {
     // Number of pixels whose colour differs by more than `tolerance` in some
     // channel; images of different sizes differ everywhere.
     int differingPixels(const Image& other, int tolerance = 8) const;
-    bool savePpm(const std::string& path) const;
+    // Which colour the lit pixels have on the whole: "red", "green", "blue",
+    // "white" (channels within 20 of each other) or "none". Each metric
+    // paints in its own colour (Euclidean orange, city-block green,
+    // Riemannian blue); with no program bound the shape is white.
+    std::string hue() const;
 };
 
 // The real zemlavor binary, run like a user runs it: in a scratch working
@@ -105,6 +109,8 @@ public:
     // Everything the process wrote so far.
     std::string out() const;
     std::string err() const;
+    // How many metric switches the viewer has reported (program dumps).
+    size_t switches() const;
     // Waits until standard error contains `text`.
     bool waitForErr(const std::string& text, double seconds = 5.0) const;
     // Resident memory of the running process in KiB, or -1.
