@@ -48,6 +48,17 @@ protected:
         camera->setCartLocation(Tuple(10, 10, 10, 0));
         Reshape(400, 400);
     }
+    // Look() after glLoadIdentity() leaves what gluLookAt gives for this eye
+    // and centre, with +z up.
+    void expectLookAt(double ex, double ey, double ez, double cx, double cy, double cz) {
+        glLoadIdentity();
+        camera->Look();
+        const std::vector<float> actual = getFloats(GL_MODELVIEW_MATRIX, 16);
+        glLoadIdentity();
+        gluLookAt(ex, ey, ez, cx, cy, cz, 0, 0, 1);
+        expectMatrixNear(actual, getFloats(GL_MODELVIEW_MATRIX, 16));
+    }
+
     Camera* camera = nullptr;
 };
 
@@ -55,13 +66,7 @@ TEST_F(CameraTest, StartStateAndLook) {
     expectTuple(camera->getCartLocation(), 10, 10, 10, 0);
     expectTuple(camera->getSphereLocation(), 17.320509f, 45.0f, 54.735611f, 0);
     expectTuple(camera->getUpVec(), 0, 0, 1, 0);
-
-    glLoadIdentity();
-    camera->Look();
-    const std::vector<float> actual = getFloats(GL_MODELVIEW_MATRIX, 16);
-    glLoadIdentity();
-    gluLookAt(10, 10, 10, 0, 0, 0, 0, 0, 1);
-    expectMatrixNear(actual, getFloats(GL_MODELVIEW_MATRIX, 16));
+    expectLookAt(10, 10, 10, 0, 0, 0);
 }
 
 TEST_F(CameraTest, CartesianToSpherical) {
@@ -111,13 +116,7 @@ TEST_F(CameraTest, LookAtMovesTheEyeAlong) {
     expectTuple(camera->getCartLocation(), 10, 10, 10, 0);
     expectTuple(camera->getSphereLocation(), 17.320509f, 45.0f, 54.735611f, 0);
     expectTuple(camera->getAbsolutePos(), 11, 12, 13, 0);
-
-    glLoadIdentity();
-    camera->Look();
-    const std::vector<float> actual = getFloats(GL_MODELVIEW_MATRIX, 16);
-    glLoadIdentity();
-    gluLookAt(11, 12, 13, 1, 2, 3, 0, 0, 1);
-    expectMatrixNear(actual, getFloats(GL_MODELVIEW_MATRIX, 16));
+    expectLookAt(11, 12, 13, 1, 2, 3);
 }
 
 TEST_F(CameraTest, ReshapeSetsViewportAndProjection) {
