@@ -55,8 +55,7 @@ public:
     Viewer(const Viewer&) = delete;
     Viewer& operator=(const Viewer&) = delete;
 
-    // The working directory the program will run in; change its files freely.
-    const std::string& workdir() const { return m_workdir; }
+    // A file of the working directory the program runs in; change them freely.
     std::string file(const std::string& name) const { return m_workdir + "/" + name; }
     void writeFile(const std::string& name, const std::string& bytes) const;
     void removeFile(const std::string& name) const;
@@ -72,11 +71,9 @@ public:
     // comes after the first metric is built; false on timeout or when the
     // process ended first.
     bool waitForWindow(double seconds = 10.0);
-    unsigned long window() const { return m_window; }
     std::string title();
     // Inner size of the window in pixels.
     std::pair<int, int> windowSize();
-    pid_t pid() const { return m_pid; }
 
     // Sends one key by its X keysym name ("e", "Escape", "Up", "E").
     void key(const std::string& keysym);
