@@ -1,0 +1,69 @@
+# Sourced by the end-to-end scripts: the real viewer in a scratch working
+# directory holding the shipped shader files. ctest sets ZEMLAVOR (the binary)
+# and ZEMLAVOR_SHADERS (the shipped folder); the X display is $DISPLAY.
+set -euo pipefail
+work=$(mktemp -d)
+pid=""
+wid=""
+trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+cp "$ZEMLAVOR_SHADERS"/* "$work"/
+cd "$work"
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- stderr of the viewer:" >&2
+    tail -n 20 err >&2 2>/dev/null || true
+    exit 1
+}
+
+# Starts the viewer with the given arguments (stdout to ./out, stderr to
+# ./err) and waits until its window is mapped; fails if it never is.
+start() {
+    "$ZEMLAVOR" "$@" >out 2>err &
+    pid=$!
+    for _ in $(seq 200); do
+        wid=$(xdotool search --onlyvisible --name '^Zemlavor$' 2>/dev/null | head -n 1 || true)
+        [ -n "$wid" ] && return 0
+        kill -0 "$pid" 2>/dev/null || fail "the viewer exited before its window opened"
+        sleep 0.05
+    done
+    fail "no window"
+}
+
+# Waits up to $1 seconds (default 10) for the viewer to exit and sets $code
+# to its exit status (137 if it had to be killed).
+wait_exit() {
+    local i
+    for i in $(seq $((${1:-10} * 20))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill -9 "$pid" 2>/dev/null || true
+    code=0
+    wait "$pid" 2>/dev/null || code=$?
+    pid=""
+}
+
+# Sends keys to the window. A quit key closes the window before its release
+# is sent, which xdotool reports as an error: what a key did is checked by
+# its effect instead.
+key() { xdotool key --window "$wid" "$@" >/dev/null 2>&1 || true; }
+
+# "R G B" of the window's pixel at x, y (pixels from the top left).
+pixel() {
+    timeout 10 import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- |
+        sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
+}
+
+# Polls pixel x, y until `test R G B` (a shell function) holds, up to $4 s.
+wait_pixel() {
+    local i
+    for i in $(seq $((${4:-5} * 10))); do
+        # shellcheck disable=SC2046
+        "$3" $(pixel "$1" "$2") && return 0
+        sleep 0.1
+    done
+    fail "pixel $1,$2 is $(pixel "$1" "$2"), not what $3 wants"
+}
+
+expect_eq() { [ "$1" = "$2" ] || fail "${3:-value}: got '$1', want '$2'"; }
