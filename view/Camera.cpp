@@ -2,7 +2,9 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iostream>
 
 namespace {
 
@@ -107,7 +109,30 @@ void Camera::Look() {
               m_upVec[2]);
 }
 
+int maxDrawableSize() {
+    GLint viewport[2] = {0, 0};
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewport[0], viewport[1], renderbuffer});
+}
+
 void Reshape(int width, int height) {
+    // A window larger than the GL can render to crashes the driver at the next
+    // frame (Mesa's software renderer does at 32767x32767): ask for the largest
+    // size that works instead, and render at that size meanwhile.
+    static const int limit = maxDrawableSize();
+    if (width > limit || height > limit) {
+        static bool told = false;
+        if (!told)
+            std::cerr << "The window (" << width << "x" << height
+                      << ") is larger than the GL can draw; shrinking it to at most " << limit
+                      << "x" << limit << "\n";
+        told = true;
+        width = std::min(width, limit);
+        height = std::min(height, limit);
+        glutReshapeWindow(width, height);
+    }
     Camera* camera = Camera::getInstance();
     if (height == 0)
         height = 1;

@@ -56,5 +56,11 @@ private:
 
 // GLUT reshape callback, width and height in pixels: sets the viewport to the
 // whole window and the projection's aspect to width / height. A height of 0
-// is taken as 1.
+// is taken as 1. A window larger than maxDrawableSize() in either direction
+// is shrunk to fit (glutReshapeWindow), with one line on std::cerr the first
+// time.
 void Reshape(int width, int height);
+
+// The largest width and height, in pixels, the current GL can render to: the
+// smaller of GL_MAX_VIEWPORT_DIMS and GL_MAX_RENDERBUFFER_SIZE.
+int maxDrawableSize();
