@@ -1,31 +1,9 @@
 #include "metric/Metric.h"
 
+#include "math/Ellipsoid.h"
+
 #include <cmath>
 #include <iostream>
-
-namespace {
-
-// Whether p.Gp > 0 for every p != 0, G the upper-left 3x3 block of m: by
-// Sylvester's criterion on the symmetric part, whose form is the same.
-// Infinite or NaN entries make it false.
-bool positiveDefinite3(const Matrix& m) {
-    double s[3][3];
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            s[i][j] = 0.5 * (static_cast<double>(m[i][j]) + m[j][i]);
-    for (const auto& row : s)
-        for (double v : row)
-            if (!std::isfinite(v))
-                return false;
-    const double minor1 = s[0][0];
-    const double minor2 = s[0][0] * s[1][1] - s[0][1] * s[1][0];
-    const double minor3 = s[0][0] * (s[1][1] * s[2][2] - s[1][2] * s[2][1]) -
-                          s[0][1] * (s[1][0] * s[2][2] - s[1][2] * s[2][0]) +
-                          s[0][2] * (s[1][0] * s[2][1] - s[1][1] * s[2][0]);
-    return minor1 > 0 && minor2 > 0 && minor3 > 0;
-}
-
-} // namespace
 
 void Metric::Initialize() {
     m_shaderProg.attach(new Shader("metric.vert", GL_VERTEX_SHADER_ARB));
@@ -79,11 +57,24 @@ float CityBlockMetric::distance(Tuple a, Tuple b) {
 
 RiemannianMetric::RiemannianMetric(std::string filename)
     : m_matrix(filename), m_matrixLocation(-1) {
-    // Not an error (the file reads as it reads), but a surface that is
-    // partly or wholly missing deserves a word.
-    if (!positiveDefinite3(m_matrix))
+    // Not errors (the file reads as it reads), but a surface that is partly
+    // or wholly missing, or too small or too large to see, deserves a word.
+    switch (classifyEllipsoid(m_matrix)) {
+    case EllipsoidView::NotPositiveDefinite:
         std::cerr << "Warning: " << filename
                   << " is not positive definite; the surface is not drawn where p.Gp <= 0\n";
+        break;
+    case EllipsoidView::TooSmall:
+        std::cerr << "Warning: " << filename
+                  << " is so large that its ellipsoid is smaller than a pixel in the start view\n";
+        break;
+    case EllipsoidView::TooLarge:
+        std::cerr << "Warning: " << filename
+                  << " is so small that its ellipsoid lies beyond the far plane\n";
+        break;
+    case EllipsoidView::Visible:
+        break;
+    }
     m_shaderProg.attach(new Shader("riemann.vert", GL_VERTEX_SHADER_ARB));
     Initialize();
 }
