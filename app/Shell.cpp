@@ -1,11 +1,13 @@
 #include "app/Shell.h"
 
+#include "math/PNorm.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -14,7 +16,23 @@ Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
 
+namespace {
+
+float shellP = 3;
+bool sweeping = false;
+int sweepStartMs = -1; // -1: not yet seen a frame since the sweep started
+
+// The exponent the sweep or a key chose, into the current Minkowski metric.
+void showP(float p) {
+    shellP = p;
+    if (auto* minkowski = dynamic_cast<MinkowskiMetric*>(current))
+        minkowski->setP(p);
+}
+
+} // namespace
+
 void renderScene() {
+    advanceSweep(glutGet(GLUT_ELAPSED_TIME));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     Camera::getInstance()->Look();
@@ -54,6 +72,20 @@ void processNormalKeys(unsigned char key, int, int) {
     case 'r':
         changeMetric(2);
         break;
+    case 'm':
+        changeMetric(3);
+        break;
+    case '+':
+    case '=':
+        setP(raiseP(shellP));
+        break;
+    case '-':
+        setP(lowerP(shellP));
+        break;
+    case 'a':
+        sweeping = !sweeping;
+        sweepStartMs = -1;
+        break;
     case 'f':
         wire = !wire;
         break;
@@ -84,6 +116,9 @@ void changeMetric(int index) {
         case 2:
             metric = new RiemannianMetric("riemann.mat");
             break;
+        case 3:
+            metric = new MinkowskiMetric(shellP);
+            break;
         default:
             metric = new EuclideanMetric();
             break;
@@ -98,4 +133,22 @@ void changeMetric(int index) {
         glUseProgramObjectARB(0);
         std::cerr << e.what() << std::endl;
     }
+}
+
+float getP() {
+    return shellP;
+}
+
+void setP(float p) {
+    sweeping = false;
+    if (!std::isnan(p))
+        showP(clampP(p));
+}
+
+void advanceSweep(int elapsedMs) {
+    if (!sweeping)
+        return;
+    if (sweepStartMs < 0)
+        sweepStartMs = elapsedMs;
+    showP(sweepP((elapsedMs - sweepStartMs) / 1000.0));
 }

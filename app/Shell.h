@@ -16,16 +16,29 @@ void renderScene();
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
 
-// GLUT keyboard callback: e, t, r choose a metric (rebuilding it from its
+// GLUT keyboard callback: e, t, r, m choose a metric (rebuilding it from its
 // files), f toggles wireframe, 1 to 3 choose the primitive, q and Escape
-// quit with status 0. Case-sensitive; anything else is ignored.
+// quit with status 0. + and = raise the Minkowski exponent a step, - lowers
+// it (raiseP, lowerP; either stops a sweep); a starts or stops the sweep.
+// Case-sensitive; anything else is ignored.
 void processNormalKeys(unsigned char key, int x, int y);
 // GLUT special-key callback: arrows and function keys do nothing.
 void processSpecialKeys(int key, int x, int y);
 
 // Replaces the current metric by a newly built one: 1 city-block, 2
-// Riemannian from "riemann.mat", anything else Euclidean. The old metric goes
-// first. If the new one cannot be built, its message is written as one line
-// to std::cerr, current stays null and no program is bound, so the primitive
-// is drawn by the fixed-function pipeline until a later switch succeeds.
+// Riemannian from "riemann.mat", 3 Minkowski with getP(), anything else
+// Euclidean. The old metric goes first. If the new one cannot be built, its
+// message is written as one line to std::cerr, current stays null and no
+// program is bound, so the primitive is drawn by the fixed-function pipeline
+// until a later switch succeeds.
 void changeMetric(int index);
+
+// The Minkowski exponent: 3 at start, kept across switches and rebuilds.
+// Infinity is std::numeric_limits<float>::infinity().
+float getP();
+// Sets the exponent, clamped by clampP (NaN is ignored), and stops the
+// sweep; a current Minkowski metric takes it at once, without a rebuild.
+void setP(float p);
+// Moves a running sweep to `elapsedMs` (GLUT_ELAPSED_TIME); the first call
+// after the sweep starts sets its time zero. Called once a frame.
+void advanceSweep(int elapsedMs);

@@ -1,6 +1,7 @@
 #include "metric/Metric.h"
 
 #include "math/Ellipsoid.h"
+#include "math/PNorm.h"
 
 #include <cmath>
 #include <iostream>
@@ -98,4 +99,29 @@ void RiemannianMetric::Use() {
     // rows as its rows.
     glUniformMatrix3fvARB(m_matrixLocation, 1, GL_TRUE, block);
     delete[] block;
+}
+
+MinkowskiMetric::MinkowskiMetric(float p) : m_p(p) {
+    m_shaderProg.attach(new Shader("minkowski.vert", GL_VERTEX_SHADER_ARB));
+    Initialize();
+    m_pLocation = glGetUniformLocationARB(m_shaderProg.getHandle(), "p");
+}
+
+float MinkowskiMetric::distance(Tuple a, Tuple b) {
+    const Tuple d = a - b;
+    const float components[] = {d[0], d[1], d[2], d[3]};
+    return pNorm(components, 4, m_p);
+}
+
+void MinkowskiMetric::Use() {
+    glUniform1fARB(m_pLocation, std::isinf(m_p) ? 0.0f : m_p);
+}
+
+void MinkowskiMetric::setP(float p) {
+    m_p = p;
+    // Uniforms go to the bound program: bind this one for a moment.
+    const GLhandleARB bound = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
+    glUseProgramObjectARB(m_shaderProg.getHandle());
+    Use();
+    glUseProgramObjectARB(bound);
 }

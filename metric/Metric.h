@@ -66,3 +66,21 @@ private:
     Matrix m_matrix;
     GLint m_matrixLocation;
 };
+
+// The Minkowski distance: the p-norm (math/PNorm.h) of a - b over all four
+// components, for p > 0 or p = infinity. Program "minkowski.vert", whose
+// uniform float "p" holds p, or 0 for infinity.
+class MinkowskiMetric : public Metric {
+public:
+    explicit MinkowskiMetric(float p);
+
+    float distance(Tuple a, Tuple b) override;
+    void Use() override;
+    // Changes p and the program's uniform at once, whatever program is bound;
+    // builds nothing.
+    void setP(float p);
+
+private:
+    float m_p;
+    GLint m_pLocation;
+};
