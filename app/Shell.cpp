@@ -33,6 +33,8 @@ void showP(float p) {
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
+    if (!drawableFits())
+        return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     Camera::getInstance()->Look();

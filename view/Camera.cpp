@@ -1,6 +1,8 @@
 #include "view/Camera.h"
 
 #include <GL/glut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cmath>
@@ -117,21 +119,48 @@ int maxDrawableSize() {
     return std::min({viewport[0], viewport[1], renderbuffer});
 }
 
-void Reshape(int width, int height) {
-    // A window larger than the GL can render to crashes the driver at the next
-    // frame (Mesa's software renderer does at 32767x32767): ask for the largest
-    // size that works instead, and render at that size meanwhile.
+namespace {
+
+int drawableLimit() {
     static const int limit = maxDrawableSize();
-    if (width > limit || height > limit) {
-        static bool told = false;
-        if (!told)
-            std::cerr << "The window (" << width << "x" << height
-                      << ") is larger than the GL can draw; shrinking it to at most " << limit
-                      << "x" << limit << "\n";
-        told = true;
-        width = std::min(width, limit);
-        height = std::min(height, limit);
-        glutReshapeWindow(width, height);
+    return limit;
+}
+
+// Asks GLUT for the largest size the GL can draw, saying so the first time.
+void shrinkWindow(int width, int height) {
+    static bool told = false;
+    if (!told)
+        std::cerr << "The window (" << width << "x" << height
+                  << ") is larger than the GL can draw; shrinking it to at most " << drawableLimit()
+                  << "x" << drawableLimit() << "\n";
+    told = true;
+    glutReshapeWindow(std::min(width, drawableLimit()), std::min(height, drawableLimit()));
+}
+
+} // namespace
+
+bool drawableFits() {
+    // Asked of the X server, not of GLUT: the driver sizes each frame from the
+    // server at its first draw, while GLUT hears of a resize only at its next
+    // event, possibly a frame too late.
+    Window root;
+    int x, y;
+    unsigned width, height, border, depth;
+    if (!XGetGeometry(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &root, &x, &y, &width,
+                      &height, &border, &depth))
+        return true;
+    const unsigned limit = static_cast<unsigned>(drawableLimit());
+    if (width <= limit && height <= limit)
+        return true;
+    shrinkWindow(static_cast<int>(width), static_cast<int>(height));
+    return false;
+}
+
+void Reshape(int width, int height) {
+    if (width > drawableLimit() || height > drawableLimit()) {
+        shrinkWindow(width, height);
+        width = std::min(width, drawableLimit());
+        height = std::min(height, drawableLimit());
     }
     Camera* camera = Camera::getInstance();
     if (height == 0)
