@@ -17,7 +17,7 @@
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
-bool showStatus = true;
+bool showStatus = false;
 
 namespace {
 

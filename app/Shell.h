@@ -14,7 +14,8 @@ extern Metric* current;
 extern bool wire;
 // 0 sphere, 1 or 2 teapot; any other value is reset to 0 by the next frame.
 extern int prim;
-// Show the status line while a metric is on.
+// Show the status line while a metric is on; off at start, so the picture
+// is the shape alone until h is pressed.
 extern bool showStatus;
 
 // The GLUT display and idle callback: rebuilds the metric if its files have

@@ -1,6 +1,6 @@
 # A shader broken and mended on disk while the viewer runs, no key pressed:
 # the shape turns white under the message's dark box at the top left, then
-# orange again with the status line's box at the bottom left, which h hides.
+# orange again; h shows the status line's box at the bottom left and hides it.
 . "$(dirname "$0")/lib.sh"
 orange() { [ "$1" -gt 150 ] && [ "$2" -gt 60 ] && [ "$3" -lt 120 ]; }
 white() { [ "$1" -gt 200 ] && [ "$2" -gt 200 ] && [ "$3" -gt 200 ]; }
@@ -14,7 +14,10 @@ wait_pixel 200 200 white
 wait_pixel 1 1 box 1
 mv good.vert euclid.vert
 wait_pixel 200 200 orange
+wait_pixel 1 398 black 1
+key h
 wait_pixel 1 398 box 1
+wait_pixel 200 200 orange 1
 key h
 wait_pixel 1 398 black 1
 key q
