@@ -1,8 +1,11 @@
 #include "app/Shell.h"
 
+#include "io/FileWatcher.h"
 #include "math/PNorm.h"
 #include "metric/Metric.h"
+#include "shader/ShaderError.h"
 #include "view/Camera.h"
+#include "view/Overlay.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
@@ -11,12 +14,39 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <sstream>
 
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
+bool showStatus = true;
 
 namespace {
+
+// Every metric by the index changeMetric takes: its name and the files it is
+// built from besides metric.vert and metric.frag. A new metric is one line.
+struct MetricSources {
+    const char* name;
+    std::vector<std::string> files;
+};
+const std::vector<MetricSources> kMetrics = {
+    {"Euclidean", {"euclid.vert"}},
+    {"city-block", {"cityblock.vert"}},
+    {"Riemannian", {"riemann.vert", "riemann.mat"}},
+    {"Minkowski", {"minkowski.vert"}},
+};
+
+// How many lines of the driver's info log failureLines() keeps.
+constexpr size_t kLogLines = 4;
+
+FileWatcher watcher;
+bool watching = true;
+int requested = 0;
+std::vector<std::string> failure;
+
+const MetricSources& sources(int index) {
+    return kMetrics[index >= 0 && index < static_cast<int>(kMetrics.size()) ? index : 0];
+}
 
 float shellP = 3;
 bool sweeping = false;
@@ -33,13 +63,26 @@ void showP(float p) {
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
+    reloadChanged(std::chrono::steady_clock::now());
     if (!drawableFits())
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     Camera::getInstance()->Look();
     drawPrimitive();
+    drawOverlay();
     glutSwapBuffers();
+}
+
+void drawOverlay() {
+    static const float kFailureColour[3] = {1.0f, 0.85f, 0.3f};
+    static const float kStatusColour[3] = {0.85f, 0.85f, 0.85f};
+    static Overlay failureBox(Overlay::Corner::TopLeft, kFailureColour);
+    static Overlay statusBox(Overlay::Corner::BottomLeft, kStatusColour);
+    if (!failure.empty())
+        failureBox.draw(failure);
+    else if (current && showStatus)
+        statusBox.draw({statusLine()});
 }
 
 void drawPrimitive() {
@@ -91,6 +134,9 @@ void processNormalKeys(unsigned char key, int, int) {
     case 'f':
         wire = !wire;
         break;
+    case 'h':
+        showStatus = !showStatus;
+        break;
     case '1':
     case '2':
     case '3':
@@ -107,6 +153,12 @@ void processNormalKeys(unsigned char key, int, int) {
 void processSpecialKeys(int, int, int) {}
 
 void changeMetric(int index) {
+    // Stamps first: a save made while building is a change still to come.
+    requested = index;
+    std::vector<std::string> files = sources(index).files;
+    files.insert(files.end(), {"metric.vert", "metric.frag"});
+    watcher.watch(std::move(files));
+    failure.clear();
     delete current;
     current = nullptr;
     try {
@@ -134,6 +186,14 @@ void changeMetric(int index) {
         current = nullptr;
         glUseProgramObjectARB(0);
         std::cerr << e.what() << std::endl;
+        failure = {e.what()};
+        if (const auto* error = dynamic_cast<const ShaderError*>(&e)) {
+            std::istringstream log(error->log());
+            std::string line;
+            while (failure.size() <= kLogLines && std::getline(log, line))
+                if (!line.empty())
+                    failure.push_back(line);
+        }
     }
 }
 
@@ -153,4 +213,26 @@ void advanceSweep(int elapsedMs) {
     if (sweepStartMs < 0)
         sweepStartMs = elapsedMs;
     showP(sweepP((elapsedMs - sweepStartMs) / 1000.0));
+}
+
+bool reloadChanged(std::chrono::steady_clock::time_point now) {
+    if (!watching || !watcher.poll(now))
+        return false;
+    changeMetric(requested);
+    return true;
+}
+
+void setWatching(bool on) {
+    watching = on;
+}
+
+std::string statusLine() {
+    if (!current)
+        return std::string();
+    const std::string name = std::string(sources(requested).name) + " metric";
+    return requested == 3 ? name + "  " + pStatus(shellP) : name;
+}
+
+const std::vector<std::string>& failureLines() {
+    return failure;
 }

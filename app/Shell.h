@@ -1,5 +1,9 @@
 #pragma once
 
+#include <chrono>
+#include <string>
+#include <vector>
+
 class Metric;
 
 // The viewer's display state, touched only on the GLUT thread.
@@ -10,17 +14,25 @@ extern Metric* current;
 extern bool wire;
 // 0 sphere, 1 or 2 teapot; any other value is reset to 0 by the next frame.
 extern int prim;
+// Show the status line while a metric is on; on at start, h toggles it.
+extern bool showStatus;
 
-// The GLUT display and idle callback: one whole frame.
+// The GLUT display and idle callback: rebuilds the metric if its files have
+// changed (see reloadChanged), then draws one whole frame.
 void renderScene();
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
+// Draws over the frame: while the last build has failed, failureLines() at
+// the top left; otherwise, while a metric is on and showStatus holds,
+// statusLine() at the bottom left.
+void drawOverlay();
 
 // GLUT keyboard callback: e, t, r, m choose a metric (rebuilding it from its
-// files), f toggles wireframe, 1 to 3 choose the primitive, q and Escape
-// quit with status 0. + and = raise the Minkowski exponent a step, - lowers
-// it (raiseP, lowerP; either stops a sweep); a starts or stops the sweep.
-// Case-sensitive; anything else is ignored.
+// files), f toggles wireframe, 1 to 3 choose the primitive, h hides or shows
+// the status line, q and Escape quit with status 0. + and = raise the
+// Minkowski exponent a step, - lowers it (raiseP, lowerP; either stops a
+// sweep); a starts or stops the sweep. Case-sensitive; anything else is
+// ignored.
 void processNormalKeys(unsigned char key, int x, int y);
 // GLUT special-key callback: arrows and function keys do nothing.
 void processSpecialKeys(int key, int x, int y);
@@ -42,3 +54,27 @@ void setP(float p);
 // Moves a running sweep to `elapsedMs` (GLUT_ELAPSED_TIME); the first call
 // after the sweep starts sets its time zero. Called once a frame.
 void advanceSweep(int elapsedMs);
+
+// Riemannian from "riemann.mat", anything else Euclidean. The old metric goes
+// first. If the new one cannot be built, its message is written as one line
+// to std::cerr, current stays null and no program is bound, so the primitive
+// is drawn by the fixed-function pipeline until a later switch succeeds.
+// Either way, the files of the metric asked for are watched from then on.
+void changeMetric(int index);
+
+// Rebuilds the metric last asked for, with changeMetric, once its files have
+// changed on disk and then stayed unchanged for 100 ms; the files are
+// compared at most every 100 ms. Returns whether it rebuilt. Does nothing
+// while watching is off. `now` is any steady clock reading; renderScene
+// passes the real one.
+bool reloadChanged(std::chrono::steady_clock::time_point now);
+// Turns watching the metric's files on (the default) or off.
+void setWatching(bool on);
+
+// Names the metric that is on, with pStatus for the Minkowski metric; empty
+// while none is.
+std::string statusLine();
+// While no metric is on because the last build failed: its one-line message,
+// then the first lines of the driver's info log for a compile or link error.
+// Empty otherwise.
+const std::vector<std::string>& failureLines();

@@ -1,6 +1,7 @@
 #include "shader/Shader.h"
 
 #include "io/FileParser.h"
+#include "shader/ShaderError.h"
 
 #include <iostream>
 #include <stdexcept>
@@ -55,7 +56,7 @@ void Shader::compile() {
     if (status)
         return;
     dump(std::cerr);
-    throw std::runtime_error("Shader::compile() error: " + m_filename);
+    throw ShaderError("Shader::compile() error: " + m_filename, infoLog(m_handle));
 }
 
 void Shader::dump(std::ostream& os) {
@@ -65,12 +66,21 @@ void Shader::dump(std::ostream& os) {
         os << "No info log for shader " << m_filename << "\n";
         return;
     }
+    const std::string log = infoLog(m_handle);
+    os << "Dumping info log from shader " << m_filename << " (length " << log.size() << ") :\n";
+    os << log;
+}
+
+std::string Shader::infoLog(GLhandleARB object) {
+    GLint length = 0;
+    glGetObjectParameterivARB(object, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
+    if (length <= 0)
+        return "";
     // The queried length counts the terminating NUL; the GL then reports the
     // number of characters it stored, without it.
     std::vector<GLcharARB> log(static_cast<size_t>(length));
-    glGetInfoLogARB(m_handle, length, &length, log.data());
-    os << "Dumping info log from shader " << m_filename << " (length " << length << ") :\n";
-    os.write(log.data(), length);
+    glGetInfoLogARB(object, length, &length, log.data());
+    return std::string(log.data(), static_cast<size_t>(length));
 }
 
 std::string Shader::getFilename() {

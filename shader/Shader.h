@@ -13,8 +13,9 @@ public:
     // Reads `filename` (relative to the working directory) and compiles it as
     // `kind` (GL_VERTEX_SHADER_ARB or GL_FRAGMENT_SHADER_ARB). Throws
     // std::runtime_error "File not found: <name>" when the file cannot be read,
-    // and "Shader::compile() error: <name>" after writing the info log to
-    // std::cerr when it does not compile. No GL object survives a throw.
+    // and a ShaderError "Shader::compile() error: <name>" carrying the info
+    // log, after writing it to std::cerr, when it does not compile. No GL
+    // object survives a throw.
     Shader(std::string filename, unsigned long kind);
     // A new GL object of the same kind, compiled from the same file as it is
     // on disk now.
@@ -28,6 +29,8 @@ public:
     // Writes the object's info log, or a line saying there is none.
     void dump(std::ostream& os);
     std::string getFilename();
+    // A shader's or program's info log as the GL stores it, without the NUL.
+    static std::string infoLog(GLhandleARB object);
 
 private:
     void Init(std::string filename, unsigned long kind);

@@ -1,5 +1,7 @@
 #include "shader/ShaderProg.h"
 
+#include "shader/ShaderError.h"
+
 #include <algorithm>
 #include <iostream>
 #include <sstream>
@@ -57,7 +59,7 @@ void ShaderProg::link() {
     if (status)
         return;
     dump(std::cerr);
-    throw std::runtime_error("ShaderProg::link() error");
+    throw ShaderError("ShaderProg::link() error", Shader::infoLog(m_handle));
 }
 
 void ShaderProg::use() {
@@ -78,14 +80,10 @@ void ShaderProg::dump(std::ostream& os) {
     os << "Dump of ShaderProg object:\n";
     GLint length = 0;
     glGetObjectParameterivARB(m_handle, GL_OBJECT_INFO_LOG_LENGTH_ARB, &length);
-    if (length == 0) {
+    if (length == 0)
         os << "No error log to dump for this ShaderProg\n";
-    } else {
-        std::vector<GLcharARB> log(static_cast<size_t>(length));
-        glGetInfoLogARB(m_handle, length, &length, log.data());
-        os << "Dumping info log from ShaderProg:\n";
-        os.write(log.data(), length);
-    }
+    else
+        os << "Dumping info log from ShaderProg:\n" << Shader::infoLog(m_handle);
     for (Shader* shader : m_shaders)
         shader->dump(os);
 }

@@ -24,7 +24,7 @@ public:
     // `filename`; does nothing when none does.
     void detach(std::string filename);
     // Links; on failure dumps everything to std::cerr and throws
-    // std::runtime_error "ShaderProg::link() error".
+    // a ShaderError "ShaderProg::link() error" carrying the program's info log.
     void link();
     // Binds the program, after writing its dump to std::cerr; warns there when
     // the GL did not take it (an unlinked program).
