@@ -39,10 +39,8 @@ bool ownCaller(void* caller) {
             return false;
         if (info.dli_fbase == g_self)
             return true;
-        const char* base = std::strrchr(info.dli_fname, '/');
-        base = base ? base + 1 : info.dli_fname;
-        if (std::strncmp(base, "libc.so", 7) != 0 && std::strncmp(base, "libstdc++", 9) != 0 &&
-            std::strncmp(base, "libgcc_s", 8) != 0)
+        if (!std::strstr(info.dli_fname, "/libc.so") &&
+            !std::strstr(info.dli_fname, "/libstdc++") && !std::strstr(info.dli_fname, "/libgcc_s"))
             return false;
     }
     return first == n;

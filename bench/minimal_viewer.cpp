@@ -7,24 +7,18 @@
 #include <GL/glew.h>
 #include <GL/glut.h>
 
-namespace {
-
-void display() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    gluLookAt(10, 10, 10, 0, 0, 0, 0, 0, 1);
-    glutWireSphere(1.0, 50, 50);
-    glutSwapBuffers();
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitWindowSize(400, 400);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Zemlavor minimal");
-    glutDisplayFunc(display);
+    glutDisplayFunc([] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(10, 10, 10, 0, 0, 0, 0, 0, 1);
+        glutWireSphere(1.0, 50, 50);
+        glutSwapBuffers();
+    });
     glMatrixMode(GL_PROJECTION);
     gluPerspective(45.0, 1.0, 1.0, 1000.0); // the window keeps its 400x400
     glMatrixMode(GL_MODELVIEW);
