@@ -252,7 +252,7 @@ void registerAll() {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(1)
-            ->Repetitions(20);
+            ->Repetitions(30);
     benchmark::RegisterBenchmark("growth/10000 switches", growthBench)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(10000);
