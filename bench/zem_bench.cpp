@@ -20,6 +20,7 @@
 
 #include "app/Shell.h"
 #include "bench/AllocCounter.h"
+#include "math/PNorm.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
 #include "view/Mouse.h"
@@ -35,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <malloc.h>
 #include <map>
 #include <memory>
@@ -51,12 +53,12 @@ using benchmark::State;
 
 namespace {
 
-const char* const kMetricNames[3] = {"euclid", "cityblock", "riemann"};
-
-// The three metrics as changeMetric() built and bound them, kept out of
-// `current`'s reach for the frame benchmarks.
-std::unique_ptr<Metric> g_metrics[3];
-GLhandleARB g_programs[3];
+// The metrics as changeMetric() built and bound them, kept out of `current`'s
+// reach for the frame benchmarks; the last is the Minkowski metric at p = inf.
+const char* const kMetricNames[5] = {"euclid", "cityblock", "riemann", "minkowski",
+                                     "minkowski-inf"};
+std::unique_ptr<Metric> g_metrics[5];
+GLhandleARB g_programs[5];
 
 [[noreturn]] void fail(const std::string& message) {
     std::printf("zem_bench: %s\n", message.c_str());
@@ -153,6 +155,8 @@ void switchBench(State& state, bool ours, int metric) {
         glUseProgramObjectARB(program);
         if (metric == 2)
             glUniformMatrix3fvARB(glGetUniformLocationARB(program, "g_matrix"), 1, GL_TRUE, block);
+        if (metric == 3)
+            glUniform1fARB(glGetUniformLocationARB(program, "p"), 3.0f);
     }
     if (program)
         release();
@@ -188,6 +192,44 @@ void growthBench(State& state) {
     }
     state.counters["rss_growth_kib"] = double(residentKiB() - kib);
     state.counters["gl_objects_growth"] = liveObjects(highest) - objects;
+}
+
+// Work the viewer does between frames (ours) against one frame under the
+// metric it concerns (base), so the ratio is its share of a frame: a step of
+// the Minkowski exponent, or one look at the Riemannian metric's four files
+// (the clock handed to reloadChanged is 0.2 s on at each call, so that it
+// stats them every time). Counts the GL objects the work leaves alive.
+void betweenFramesBench(State& state, bool ours, int metric) {
+    prim = 0;
+    wire = false;
+    current = g_metrics[metric].get();
+    glUseProgramObjectARB(g_programs[metric]);
+    const int objects = liveObjects(g_programs[4]);
+    auto now = std::chrono::steady_clock::now();
+    int i = 0;
+    for (auto _ : state) {
+        if (!ours)
+            frame();
+        else if (metric == 3)
+            setP(i++ % 2 ? 3.0f : raiseP(3.0f));
+        else
+            reloadChanged(now += std::chrono::milliseconds(200));
+    }
+    state.counters["gl_objects_growth"] = liveObjects(g_programs[4]) - objects;
+    current = nullptr;
+}
+
+// From a save of riemann.mat (the same bytes written again) to the rebuilt
+// metric bound, frames drawn meanwhile as the idle loop draws them.
+void reloadBench(State& state) {
+    switchMetric(2);
+    const std::string text = readFile("riemann.mat");
+    for (auto _ : state) {
+        const GLhandleARB before = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
+        std::ofstream("riemann.mat") << text;
+        while (glGetHandleARB(GL_PROGRAM_OBJECT_ARB) == before)
+            frame();
+    }
 }
 
 // Start-up to the first frame: the viewer (ours) against the smallest GLUT +
@@ -241,12 +283,20 @@ void compare(const std::string& stem, int iterations, int repetitions, Fn fn, Ar
 }
 
 void registerAll() {
-    for (int m = 0; m < 3; ++m) {
+    for (int m = 0; m < 5; ++m) {
         for (const char* kind : {"sphere/wire", "sphere/solid", "teapot/wire", "teapot/solid"})
             compare(std::string("frame/") + kMetricNames[m] + "/" + kind, 4, 60, frameBench, m,
                     kind[0] == 't', kind[7] == 'w');
-        compare(std::string("switch/") + kMetricNames[m], 4, 60, switchBench, m);
+        if (m < 4)
+            compare(std::string("switch/") + kMetricNames[m], 4, 60, switchBench, m);
     }
+    compare("between-frames/p-step", 4, 60, betweenFramesBench, 3);
+    compare("between-frames/watch-riemann", 4, 60, betweenFramesBench, 2);
+    benchmark::RegisterBenchmark("reload/save to rebuilt", reloadBench)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1)
+        ->Repetitions(10);
     for (const bool ours : {true, false}) // the work is in another process: wall time
         benchmark::RegisterBenchmark(ours ? "startup/ours" : "startup/base", startupBench, ours)
             ->Unit(benchmark::kMillisecond)
@@ -302,8 +352,9 @@ int main(int argc, char** argv) {
     ScratchDir scratch;
     if (!std::freopen("/dev/null", "w", stderr))
         fail("cannot silence standard error");
-    for (int m = 0; m < 3; ++m) {
-        switchMetric(m);
+    for (int m = 0; m < 5; ++m) {
+        setP(m == 4 ? std::numeric_limits<float>::infinity() : 3.0f);
+        switchMetric(std::min(m, 3));
         g_programs[m] = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
         g_metrics[m].reset(current);
         current = nullptr;
