@@ -15,11 +15,15 @@ bool wire = true;
 int prim = 0;
 
 void renderScene() {
+    drawScene();
+    glutSwapBuffers();
+}
+
+void drawScene() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     Camera::getInstance()->Look();
     drawPrimitive();
-    glutSwapBuffers();
 }
 
 void drawPrimitive() {

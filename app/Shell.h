@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class Metric;
 
 // The viewer's display state, touched only on the GLUT thread.
@@ -11,8 +13,13 @@ extern bool wire;
 // 0 sphere, 1 or 2 teapot; any other value is reset to 0 by the next frame.
 extern int prim;
 
-// The GLUT display and idle callback: one whole frame.
+// The GLUT display and idle callback: one whole frame, drawn and shown.
 void renderScene();
+// Draws one whole frame into the back buffer without showing it.
+void drawScene();
+// Reads the mesh file at `path` and uploads it; needs the GL context. Throws
+// std::runtime_error with one line naming the file and the reason.
+void loadMesh(const std::string& path);
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
 
