@@ -39,7 +39,7 @@ done
 
 # A mesh file goes to the mesh reader: its failure is status 3 and its line.
 cd "$work/empty"
-run_viewer -C .. -s missing.obj
+run_viewer -C .. -s missing.obj --screenshot shot.png
 expect_eq "$code" 3 "status for a mesh that cannot be read"
 grep -qF "$PWD/missing.obj" err || fail "no line naming the mesh file"
 

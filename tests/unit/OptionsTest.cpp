@@ -74,6 +74,7 @@ TEST(Options, BadOptionsEndWithTheUsageStatus) {
     for (std::vector<std::string> args : {std::vector<std::string>{"--size", "0x5"},
                                           {"--size", "5x"},
                                           {"--size", "16385x5"},
+                                          {"--size", "5x16385"},
                                           {"--size", "5x5x"},
                                           {"-m", "foo"},
                                           {"-m"},
@@ -129,9 +130,10 @@ TEST(Screenshot, WritesTheRowsTopFirst) {
     std::vector<unsigned char> want(bottomFirst.begin() + 9, bottomFirst.end());
     want.insert(want.end(), bottomFirst.begin(), bottomFirst.begin() + 9);
     EXPECT_EQ(topFirst, want);
-    // Nothing left beside it; and a path that cannot be written throws.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    EXPECT_THROW(writePng(dir.file("shot.png/x.png"), 3, 2, bottomFirst), std::runtime_error);
+    // A target it cannot replace (a folder) throws; nothing is left beside.
+    std::filesystem::create_directory(dir.file("taken"));
+    EXPECT_THROW(writePng(dir.file("taken"), 3, 2, bottomFirst), std::runtime_error);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
 } // namespace
