@@ -111,9 +111,9 @@ int main(int argc, char** argv) {
     // already on standard error. Most often the viewer was started elsewhere.
     if (!current) {
         std::error_code cwdError;
-        std::cerr << "The shader files and riemann.mat are read from "
-                  << std::filesystem::current_path(cwdError).string()
-                  << ": start the viewer in the folder that holds them, or name it with -C DIR."
+        std::cerr << "The files are read from " << std::filesystem::current_path(cwdError).string()
+                  << "; if that is the wrong folder, start the viewer in the one with the shader"
+                     " files, or name it with -C DIR."
                   << std::endl;
         std::exit(2);
     }

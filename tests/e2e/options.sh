@@ -33,7 +33,7 @@ for case in "$PWD" "$work/empty -C .."; do
     run_viewer $args
     expect_eq "$code" 2 "status with '$args'"
     expect_eq "$(grep -A1 -x 'File not found: euclid.vert' err | tail -n 1 | grep -cF \
-        "read from $looked: " || true)" 1 "lines naming $looked after the missing file"
+        "read from $looked; " || true)" 1 "lines naming $looked after the missing file"
     grep -q -- '-C DIR' err || fail "no pointer to -C DIR"
 done
 
