@@ -5,12 +5,13 @@
 # A bad option or value ends the run before anything starts.
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 16385x5" "--size 5x16385" \
     "--size 5x5x" "--distance 0" "-C nowhere"; do
-    run_viewer $args # split on purpose
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    run_viewer $args
     expect_eq "$code $(cat out)" "64 " "status and output after $args"
     expect_eq "$(tail -n 1 err)" "Try 'zemlavor --help' for the options." "last line after $args"
 done
 for flag in --help --version; do
-    run_viewer $flag
+    run_viewer "$flag"
     expect_eq "$code $(cat err)" "0 " "status and standard error of $flag"
     grep -qi '^zemlavor' out || fail "$flag printed nothing"
 done

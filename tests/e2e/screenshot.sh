@@ -14,7 +14,8 @@ mkdir sub
 cd sub
 row=0
 while read -r size extent colour holes args; do
-    run_viewer -C .. --screenshot shot.png --size "$size" $args # split on purpose
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    run_viewer -C .. --screenshot shot.png --size "$size" $args
     expect_eq "$code $(identify -format '%[png:IHDR.color-type-orig] %wx%h' shot.png)" \
         "0 2 $size" "status, RGB and size with $args"
     IFS='x+' read -r w h x y <<<"$(convert shot.png -format '%@' info:)"
