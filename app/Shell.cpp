@@ -66,12 +66,16 @@ void renderScene() {
     reloadChanged(std::chrono::steady_clock::now());
     if (!drawableFits())
         return;
+    drawScene();
+    glutSwapBuffers();
+}
+
+void drawScene() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     Camera::getInstance()->Look();
     drawPrimitive();
     drawOverlay();
-    glutSwapBuffers();
 }
 
 void drawOverlay() {

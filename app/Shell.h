@@ -18,8 +18,13 @@ extern int prim;
 extern bool showStatus;
 
 // The GLUT display and idle callback: rebuilds the metric if its files have
-// changed (see reloadChanged), then draws one whole frame.
+// changed (see reloadChanged), then draws one whole frame and shows it.
 void renderScene();
+// Draws one whole frame into the back buffer without showing it.
+void drawScene();
+// Reads the mesh file at `path` and uploads it; needs the GL context. Throws
+// std::runtime_error with one line naming the file and the reason.
+void loadMesh(const std::string& path);
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
 // Draws over the frame: while the last build has failed, failureLines() at

@@ -67,3 +67,10 @@ wait_pixel() {
 }
 
 expect_eq() { [ "$1" = "$2" ] || fail "${3:-value}: got '$1', want '$2'"; }
+
+# Runs the viewer to its end with the given arguments (stdout to ./out,
+# stderr to ./err) and sets $code to its exit status.
+run_viewer() {
+    code=0
+    timeout 30 "$ZEMLAVOR" "$@" >out 2>err || code=$?
+}

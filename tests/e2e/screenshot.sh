@@ -1,0 +1,46 @@
+# --screenshot: the first frame as an RGB PNG, status 0; a target it cannot
+# write gives status 4 and leaves nothing behind.
+. "$(dirname "$0")/lib.sh"
+near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
+
+# Run from a folder without the shader files: relative paths must survive -C.
+# A width of 401 makes rows of 1203 bytes, which row padding would shear. The
+# unit sphere seen from distance d with the 45 degree vertical field of view
+# spans height / (d tan 22.5) pixels: 42 at 17.32 in a height of 300, 112 at
+# 8.66 in 400. The light comes from above (eye space +y): the upper half of
+# the shape is the brighter. A wireframe shows the background through its
+# mesh; a solid does not. Colours: 1 orange (Euclidean), 2 green (city-block).
+mkdir sub
+cd sub
+row=0
+while read -r size extent colour holes args; do
+    # shellcheck disable=SC2086 # the arguments are split on purpose
+    run_viewer -C .. --screenshot shot.png --size "$size" $args
+    expect_eq "$code $(identify -format '%[png:IHDR.color-type-orig] %wx%h' shot.png)" \
+        "0 2 $size" "status, RGB and size with $args"
+    IFS='x+' read -r w h x y <<<"$(convert shot.png -format '%@' info:)"
+    near $((2 * x + w)) "${size%x*}" 3 && near $((2 * y + h)) "${size#*x}" 3 || fail "off centre"
+    [ "$extent" = - ] || near "$h" "$extent" 2 || fail "height $h, not $extent, with $args"
+    expect_eq "$(convert shot.png -crop "${w}x$h+$x+$y" -scale '1x1!' -format \
+        '%[fx:r>g && g>b ? 1 : (g>r && g>b ? 2 : 3)]' info:)" "$colour" "colour with $args"
+    expect_eq "$(convert shot.png -crop "${w}x$h+$x+$y" -scale '1x2!' -format \
+        '%[fx:p{0,0}.intensity > p{0,1}.intensity]' info:)" 1 "upper half brighter with $args"
+    dark=$(convert shot.png -crop "24x24+$((x + w / 2 - 12))+$((y + h / 2 - 12))" \
+        -colorspace gray -threshold 15% -negate -format '%[fx:mean*w*h]' info:)
+    expect_eq "$([ "$dark" -gt 0 ] && echo yes || echo no)" "$holes" "holes ($dark) with $args"
+    mv shot.png "$((++row)).png"
+done <<'TABLE'
+401x300 42 1 no --solid
+401x300 42 1 yes -s sphere
+400x400 112 1 no --solid --distance 8.66
+400x400 - 2 no --solid -m riemann -m cityblock
+TABLE
+
+run_viewer -C .. --screenshot teapot.png --size 401x300 --solid -s teapot
+[ "$(compare -metric AE 1.png teapot.png null: 2>&1)" -gt 500 ] || fail "-s teapot shows a sphere"
+
+mkdir taken
+run_viewer -C .. --screenshot taken
+expect_eq "$code" 4 "status for a target that is a folder"
+grep -qF "$PWD/taken: Is a directory" err || fail "no line naming the target"
+expect_eq "$(ls -A | tr '\n' ' ')" "1.png 2.png 3.png 4.png err out taken teapot.png " "files left"
