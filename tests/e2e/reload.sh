@@ -23,3 +23,12 @@ wait_pixel 1 398 box 1
 key q
 wait_exit
 expect_eq "$code" 0 "exit status after q"
+
+# --no-watch: the same save leaves the metric on.
+start --no-watch
+wait_pixel 200 200 orange
+printf '#version 120\nfloat metricNorm(vec3 p) { broken }\n' >euclid.vert
+sleep 1
+orange $(pixel 200 200) || fail "--no-watch rebuilt the metric"
+key q
+wait_exit
