@@ -1,7 +1,9 @@
 #include "app/Shell.h"
 
+#include "io/MeshFile.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
+#include "view/MeshBuffers.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
@@ -9,10 +11,12 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
+std::unique_ptr<MeshBuffers> mesh;
 
 void renderScene() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -36,6 +40,12 @@ void drawPrimitive() {
             glutWireTeapot(1.0);
         else
             glutSolidTeapot(1.0);
+        break;
+    case 3:
+        if (mesh)
+            mesh->draw(wire);
+        else
+            prim = 0;
         break;
     default:
         prim = 0;
@@ -62,6 +72,10 @@ void processNormalKeys(unsigned char key, int, int) {
     case '3':
         prim = key - '1';
         break;
+    case '4':
+        if (mesh)
+            prim = 3;
+        break;
     case 'q':
     case 27:
         std::exit(0);
@@ -71,6 +85,16 @@ void processNormalKeys(unsigned char key, int, int) {
 }
 
 void processSpecialKeys(int, int, int) {}
+
+void loadMesh(const std::string& path) {
+    MeshData data = readMeshFile(path);
+    fitUnitSphere(data);
+    try {
+        mesh = std::make_unique<MeshBuffers>(data);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+}
 
 void changeMetric(int index) {
     delete current;
