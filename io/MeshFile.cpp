@@ -8,6 +8,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -230,54 +232,133 @@ Fit boundingFit(const std::vector<float>& positions) {
 }
 
 // Throws unless every face of every mesh names at least one vertex and only
-// vertices that exist, and some face has three corners or more; rejects
-// non-finite coordinates. Assimp's triangulation aborts the process on a
-// face without corners.
-void checkRawScene(const aiScene& scene, const std::string& path) {
-    bool triangles = false;
+// vertices that exist: Assimp's triangulation aborts the process on a face
+// without corners, and some readers keep indices out of range.
+void checkFaces(const aiScene& scene, const std::string& path) {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& mesh = *scene.mMeshes[m];
-        for (unsigned v = 0; v < mesh.mNumVertices; ++v) {
-            const aiVector3D& p = mesh.mVertices[v];
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-                throw failure(path, "NaN or infinite coordinate");
-        }
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
-            const aiFace& face = mesh.mFaces[f];
-            const unsigned* begin = face.mIndices;
-            const unsigned* end = begin + face.mNumIndices;
-            if (face.mNumIndices == 0 ||
+            const unsigned* begin = mesh.mFaces[f].mIndices;
+            const unsigned* end = begin + mesh.mFaces[f].mNumIndices;
+            if (begin == end ||
                 std::any_of(begin, end, [&](unsigned i) { return i >= mesh.mNumVertices; }))
                 throw failure(path, "damaged or truncated (a face names a missing vertex)");
-            triangles = triangles || face.mNumIndices >= 3;
         }
     }
-    if (!triangles)
-        throw failure(path, "no triangles");
 }
 
-// Appends the triangles of a post-processed mesh and the vertices they use.
-void appendTriangles(const aiMesh& mesh, MeshData& out) {
-    const std::uint32_t unused = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t> slot(mesh.mNumVertices, unused);
-    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
-        const aiFace& face = mesh.mFaces[f];
-        if (face.mNumIndices != 3)
-            continue; // points and lines
-        for (unsigned k = 0; k < 3; ++k) {
-            const unsigned v = face.mIndices[k];
-            if (slot[v] == unused) {
-                slot[v] = static_cast<std::uint32_t>(out.positions.size() / 3);
-                const aiVector3D& p = mesh.mVertices[v];
-                aiVector3D n = mesh.mNormals ? mesh.mNormals[v] : aiVector3D();
-                // Generated normals of degenerate triangles are NaN.
-                if (!std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
-                    n = aiVector3D();
-                out.positions.insert(out.positions.end(), {p.x, p.y, p.z});
-                out.normals.insert(out.normals.end(), {n.x, n.y, n.z});
-            }
-            out.indices.push_back(slot[v]);
+// A corner's identity for joining: its position and the file's normal (0
+// where there is none). Stored with +0 for -0, so that equal values hash alike.
+struct Corner {
+    float values[6];
+    bool operator==(const Corner& other) const {
+        return std::equal(values, values + 6, other.values);
+    }
+};
+
+struct CornerHash {
+    size_t operator()(const Corner& corner) const {
+        size_t hash = 0;
+        for (float value : corner.values) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &value, sizeof bits);
+            hash = hash * 0x100000001b3u ^ bits;
         }
+        return hash;
+    }
+};
+
+// Collects the triangles of a scene's meshes, each placed by the nodes that
+// name it, into one mesh whose equal corners share one vertex.
+class Joiner {
+public:
+    Joiner(const aiScene& scene, bool fileNormals, const std::string& path)
+        : m_scene(scene), m_fileNormals(fileNormals), m_path(path) {}
+
+    void addNode(const aiNode& node, const aiMatrix4x4& parent) {
+        const aiMatrix4x4 world = parent * node.mTransformation;
+        for (unsigned i = 0; i < node.mNumMeshes; ++i)
+            addMesh(*m_scene.mMeshes[node.mMeshes[i]], world);
+        for (unsigned i = 0; i < node.mNumChildren; ++i)
+            addNode(*node.mChildren[i], world);
+    }
+
+    MeshData& mesh() { return m_mesh; }
+
+private:
+    void addMesh(const aiMesh& mesh, const aiMatrix4x4& world) {
+        aiMatrix3x3 normalMatrix(world);
+        normalMatrix.Inverse().Transpose();
+        const std::uint32_t unused = std::numeric_limits<std::uint32_t>::max();
+        std::vector<std::uint32_t> slot(mesh.mNumVertices, unused);
+        m_vertices.reserve(m_vertices.size() + mesh.mNumVertices);
+        for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+            const aiFace& face = mesh.mFaces[f];
+            if (face.mNumIndices != 3)
+                continue; // points and lines
+            for (unsigned k = 0; k < 3; ++k) {
+                const unsigned v = face.mIndices[k];
+                if (slot[v] == unused)
+                    slot[v] =
+                        vertex(world * mesh.mVertices[v], m_fileNormals && mesh.mNormals
+                                                              ? normalMatrix * mesh.mNormals[v]
+                                                              : aiVector3D());
+                m_mesh.indices.push_back(slot[v]);
+            }
+        }
+    }
+
+    // The index of the vertex at p with normal n, added if new.
+    std::uint32_t vertex(const aiVector3D& p, aiVector3D n) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            throw failure(m_path, "NaN or infinite coordinate");
+        n.Normalize();
+        if (!std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
+            n = aiVector3D();
+        const Corner corner{
+            {p.x + 0.0f, p.y + 0.0f, p.z + 0.0f, n.x + 0.0f, n.y + 0.0f, n.z + 0.0f}};
+        const auto [it, added] =
+            m_vertices.emplace(corner, static_cast<std::uint32_t>(m_vertices.size()));
+        if (added) {
+            m_mesh.positions.insert(m_mesh.positions.end(), corner.values, corner.values + 3);
+            m_mesh.normals.insert(m_mesh.normals.end(), corner.values + 3, corner.values + 6);
+        }
+        return it->second;
+    }
+
+    const aiScene& m_scene;
+    const bool m_fileNormals;
+    const std::string& m_path;
+    MeshData m_mesh;
+    std::unordered_map<Corner, std::uint32_t, CornerHash> m_vertices;
+};
+
+// Gives every vertex whose normal is 0 the normalised sum of its triangles'
+// normals, each weighted by the triangle's area.
+void generateNormals(MeshData& mesh) {
+    const std::vector<float>& p = mesh.positions;
+    std::vector<double> sum(mesh.normals.size(), 0.0);
+    for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
+        const size_t a = 3 * size_t{mesh.indices[t]}, b = 3 * size_t{mesh.indices[t + 1]},
+                     c = 3 * size_t{mesh.indices[t + 2]};
+        double e[3], f[3];
+        for (int k = 0; k < 3; ++k) {
+            e[k] = double{p[b + k]} - p[a + k];
+            f[k] = double{p[c + k]} - p[a + k];
+        }
+        const double n[3] = {e[1] * f[2] - e[2] * f[1], e[2] * f[0] - e[0] * f[2],
+                             e[0] * f[1] - e[1] * f[0]};
+        for (size_t corner : {a, b, c})
+            for (int k = 0; k < 3; ++k)
+                sum[corner + k] += n[k];
+    }
+    for (size_t v = 0; v < mesh.normals.size(); v += 3) {
+        float* n = &mesh.normals[v];
+        const double length =
+            std::sqrt(sum[v] * sum[v] + sum[v + 1] * sum[v + 1] + sum[v + 2] * sum[v + 2]);
+        if (n[0] == 0 && n[1] == 0 && n[2] == 0 && length > 0 && std::isfinite(length))
+            for (int k = 0; k < 3; ++k)
+                n[k] = static_cast<float>(sum[v + k] / length);
     }
 }
 
@@ -308,15 +389,18 @@ MeshData readMeshFile(const std::string& path) {
         (extension == ".stl" && !stlComplete(path, size)))
         throw failure(path, "truncated");
 
-    // Read with no post-processing first: joining vertices would hide NaN
-    // coordinates (every comparison with NaN is false), and triangulating a
-    // broken face aborts.
+    // Read with no post-processing: triangulating a broken face aborts, so
+    // the faces are checked first.
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFile(path, 0);
+    if (!scene && !importer.IsExtensionSupported(extension))
+        throw failure(path, "unknown format");
+    if (scene) {
+        checkFaces(*scene, path);
+        scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
+    }
     if (!scene) {
         std::string why = importer.GetErrorString();
-        if (!importer.IsExtensionSupported(extension))
-            throw failure(path, "unknown format");
         if (why.rfind("No suitable reader", 0) == 0)
             why = "no " + extension.substr(1) + " reader accepts it";
         std::replace(why.begin(), why.end(), '\n', ' ');
@@ -325,30 +409,19 @@ MeshData readMeshFile(const std::string& path) {
             why.pop_back();
         throw failure(path, "damaged or truncated (" + why + ")");
     }
-    checkRawScene(*scene, path);
-    // STL carries one normal per facet; kept, they would stop the joining
-    // and make every triangle flat.
-    if (extension == ".stl")
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-            delete[] scene->mMeshes[m]->mNormals;
-            scene->mMeshes[m]->mNormals = nullptr;
-        }
-    // Transform and merge the meshes first, so that joining also joins
-    // vertices that two meshes share.
-    scene = importer.ApplyPostProcessing(aiProcess_PreTransformVertices);
-    if (scene)
-        scene = importer.ApplyPostProcessing(
-            aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals);
-    if (!scene)
-        throw failure(path,
-                      std::string("damaged or truncated (") + importer.GetErrorString() + ")");
-
-    MeshData mesh;
-    for (unsigned m = 0; m < scene->mNumMeshes; ++m)
-        appendTriangles(*scene->mMeshes[m], mesh);
+    // Joined and given normals here: Assimp's own steps take several times
+    // as long as reading a large mesh. STL's facet normals would keep every corner apart and make
+    // every triangle flat: smooth normals replace them.
+    Joiner joiner(*scene, extension != ".stl", path);
+    if (scene->mRootNode)
+        joiner.addNode(*scene->mRootNode, aiMatrix4x4());
+    MeshData& mesh = joiner.mesh();
+    if (mesh.indices.empty())
+        throw failure(path, "no triangles");
+    generateNormals(mesh);
     if (boundingFit(mesh.positions).radius == 0)
         throw failure(path, "all vertices at one point");
-    return mesh;
+    return std::move(mesh);
 }
 
 void fitUnitSphere(MeshData& mesh) {
