@@ -45,9 +45,13 @@ private:
     size_t m_pos = 0;
 };
 
+// A decimal count; one too large for 64 bits reads as the largest, so that a
+// huge count in a small file is still found short.
 bool toCount(std::string_view word, std::uint64_t& value) {
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-    return error == std::errc() && end == word.data() + word.size();
+    if (error == std::errc::result_out_of_range)
+        value = std::numeric_limits<std::uint64_t>::max();
+    return error != std::errc::invalid_argument && end == word.data() + word.size();
 }
 
 int plyTypeSize(const std::string& type) {
@@ -63,11 +67,13 @@ int plyTypeSize(const std::string& type) {
     return 0;
 }
 
-// Whether a PLY file holds all the data its header declares. Assimp's reader
-// never returns on a header without "end_header", and pads missing ASCII data
-// with made-up values. A header this check does not understand passes; Assimp
-// judges it.
-bool plyComplete(const std::string& path, std::uint64_t fileSize) {
+// What is wrong with a file that starts like PLY: "" when nothing is found,
+// "truncated" when it holds less than its header declares. Assimp's PLY
+// reader, which it also tries on files of other names, never returns on a
+// header without "end_header", pads missing ASCII data with made-up values,
+// and corrupts memory on some malformed headers, so only headers understood
+// here reach it.
+std::string plyProblem(const std::string& path, std::uint64_t fileSize) {
     struct Property {
         bool list;
         int size; // of the value, or of a list's count
@@ -78,23 +84,31 @@ bool plyComplete(const std::string& path, std::uint64_t fileSize) {
     };
     std::ifstream in(path, std::ios::binary);
     std::string line, format;
-    if (!std::getline(in, line) || line.rfind("ply", 0) != 0)
-        return true;
+    char magic[3] = {};
+    in >> std::ws;
+    in.read(magic, 3);
+    for (int i = 0; i < 3; ++i)
+        if (std::tolower(static_cast<unsigned char>(magic[i])) != "ply"[i])
+            return "";
+    std::getline(in, line);
     std::vector<Element> elements;
-    bool understood = true;
+    bool understood = line.find_first_not_of(" \t\r") == std::string::npos;
     for (;;) {
         if (!std::getline(in, line))
-            return false;
+            return "truncated";
         std::istringstream words(line);
         std::string key, type, name;
         words >> key;
         if (key == "end_header")
             break;
         if (key == "format") {
-            words >> format;
+            understood = understood && format.empty() && (words >> format) &&
+                         (format == "ascii" || format == "binary_little_endian" ||
+                          format == "binary_big_endian");
         } else if (key == "element") {
             elements.push_back({0, {}});
-            understood = understood && (words >> name >> elements.back().count);
+            understood =
+                understood && (words >> name >> type) && toCount(type, elements.back().count);
         } else if (key == "property" && !elements.empty()) {
             words >> type;
             const bool list = type == "list";
@@ -102,10 +116,12 @@ bool plyComplete(const std::string& path, std::uint64_t fileSize) {
                 words >> type >> name; // the count's type, then the items'
             understood = understood && plyTypeSize(type) > 0 && (!list || plyTypeSize(name) > 0);
             elements.back().properties.push_back({list, plyTypeSize(type)});
+        } else {
+            understood = understood && (key.empty() || key == "comment" || key == "obj_info");
         }
     }
-    if (!understood)
-        return true;
+    if (!understood || format.empty())
+        return "damaged or truncated (a PLY header line not understood)";
     if (format == "ascii") {
         const std::string body{std::istreambuf_iterator<char>(in), {}};
         Words words(body);
@@ -115,29 +131,27 @@ bool plyComplete(const std::string& path, std::uint64_t fileSize) {
                 for (const Property& property : element.properties) {
                     std::uint64_t items = 0;
                     if (!words.next(word))
-                        return false;
+                        return "truncated";
                     if (property.list && !toCount(word, items))
-                        return true;
+                        return "";
                     for (; items > 0; --items)
                         if (!words.next(word))
-                            return false;
+                            return "truncated";
                 }
-        return true;
+        return "";
     }
     // Binary: every record holds at least its values and its lists' counts.
     const std::streamoff start = in.tellg();
-    if (start < 0)
-        return true;
-    std::uint64_t left = fileSize - static_cast<std::uint64_t>(start);
+    std::uint64_t left = start < 0 ? 0 : fileSize - static_cast<std::uint64_t>(start);
     for (const Element& element : elements) {
         std::uint64_t record = 0;
         for (const Property& property : element.properties)
             record += static_cast<std::uint64_t>(property.size);
         if (record > 0 && element.count > left / record)
-            return false;
+            return "truncated";
         left -= element.count * record;
     }
-    return true;
+    return "";
 }
 
 // Whether an OFF file holds as many vertex and face lines as it declares,
@@ -277,10 +291,13 @@ public:
 
     void addNode(const aiNode& node, const aiMatrix4x4& parent) {
         const aiMatrix4x4 world = parent * node.mTransformation;
+        // Some readers leave a broken scene graph; what it cannot name is skipped.
         for (unsigned i = 0; i < node.mNumMeshes; ++i)
-            addMesh(*m_scene.mMeshes[node.mMeshes[i]], world);
+            if (node.mMeshes[i] < m_scene.mNumMeshes && m_scene.mMeshes[node.mMeshes[i]])
+                addMesh(*m_scene.mMeshes[node.mMeshes[i]], world);
         for (unsigned i = 0; i < node.mNumChildren; ++i)
-            addNode(*node.mChildren[i], world);
+            if (node.mChildren[i])
+                addNode(*node.mChildren[i], world);
     }
 
     MeshData& mesh() { return m_mesh; }
@@ -384,8 +401,10 @@ MeshData readMeshFile(const std::string& path) {
     std::string extension = fs::path(path).extension().string();
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if ((extension == ".ply" && !plyComplete(path, size)) ||
-        (extension == ".off" && !offComplete(path)) ||
+    const std::string problem = plyProblem(path, size);
+    if (!problem.empty())
+        throw failure(path, problem);
+    if ((extension == ".off" && !offComplete(path)) ||
         (extension == ".stl" && !stlComplete(path, size)))
         throw failure(path, "truncated");
 
