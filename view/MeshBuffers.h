@@ -23,8 +23,8 @@ public:
     // client memory and draw nothing otherwise.
     void draw(bool wire) const;
 
+    // The vertex buffer's GL name.
     GLuint vertexBuffer() const { return m_vertices; }
-    GLuint indexBuffer() const { return m_indices; }
 
 private:
     GLuint m_vertices = 0;
