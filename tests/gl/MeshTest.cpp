@@ -13,11 +13,12 @@ namespace {
 using MeshTest = GlTest;
 using Pixels = std::vector<unsigned char>;
 
-// 4 shows the mesh only once one is loaded, under the metric's program,
-// filled or as lines. Drawing it leaves no buffer, array or line mode behind:
-// the sphere and teapot, drawn by GLUT from client memory, look as before. A
-// load that fails changes nothing; a new mesh frees the old one's buffers.
-// Without a mesh, the mesh's index draws nothing and falls back to the sphere.
+// 4 shows the loaded mesh under the metric's program, filled or as lines
+// (ShellTest checks that 4 without a mesh keeps the shape). Drawing it
+// leaves no buffer, array or line mode behind: the sphere and teapot, drawn
+// by GLUT from client memory, look as before. A load that fails changes
+// nothing; a new mesh frees the old one's buffers. Without a mesh, the
+// mesh's index draws nothing and falls back to the sphere.
 TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     ShaderDir dir;
     CerrCapture quiet;
@@ -35,8 +36,6 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
         return readPixels();
     };
     const Pixels sphere = frame(0, false), teapot = frame(1, true);
-    processNormalKeys('4', 0, 0);
-    EXPECT_EQ(prim, 1);
 
     // Corners 2 from (10, 2, 2) along the axes: fitted, the unit octahedron.
     dir.write("oct.obj", "v 12 2 2\nv 8 2 2\nv 10 4 2\nv 10 0 2\nv 10 2 4\nv 10 2 0\nf 1 3 5\n"
