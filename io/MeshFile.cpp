@@ -54,6 +54,7 @@ bool toCount(std::string_view word, std::uint64_t& value) {
     return error != std::errc::invalid_argument && end == word.data() + word.size();
 }
 
+// The size in bytes of a PLY scalar type; 0 for an unknown one.
 int plyTypeSize(const std::string& type) {
     static const char* const names[][4] = {{"char", "uchar", "int8", "uint8"},
                                            {"short", "ushort", "int16", "uint16"},
@@ -68,7 +69,8 @@ int plyTypeSize(const std::string& type) {
 }
 
 // What is wrong with a file that starts like PLY: "" when nothing is found,
-// "truncated" when it holds less than its header declares. Assimp's PLY
+// "truncated" when it holds less than its header declares, a "damaged or
+// truncated" reason for a header line this check does not know. Assimp's PLY
 // reader, which it also tries on files of other names, never returns on a
 // header without "end_header", pads missing ASCII data with made-up values,
 // and corrupts memory on some malformed headers, so only headers understood

@@ -20,11 +20,12 @@ struct MeshData {
 // file's, or smooth ones generated where it has none; STL's facet normals are
 // always replaced by smooth ones.
 //
-// Throws std::runtime_error("<path>: <reason>") with one of the reasons
-// "no such file", "is a directory", "not a regular file", "cannot be read",
-// "empty file", "unknown format", "truncated", "damaged or truncated (<what
-// Assimp says>)", "NaN or infinite coordinate", "no triangles" or "all
-// vertices at one point".
+// Throws std::runtime_error("<path>: <reason>"), one line, with one of the
+// reasons "no such file", "is a directory", "not a regular file", "cannot be
+// read", "empty file", "unknown format", "truncated" (less data than a PLY
+// or OFF header declares, or an ASCII STL without its last "endsolid"),
+// "damaged or truncated (<what is wrong, often in Assimp's words>)", "NaN or
+// infinite coordinate", "no triangles" or "all vertices at one point".
 MeshData readMeshFile(const std::string& path);
 
 // Moves and scales the positions so that the centre of their bounding box is
