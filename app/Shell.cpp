@@ -1,10 +1,12 @@
 #include "app/Shell.h"
 
 #include "io/FileWatcher.h"
+#include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "metric/Metric.h"
 #include "shader/ShaderError.h"
 #include "view/Camera.h"
+#include "view/MeshBuffers.h"
 #include "view/Overlay.h"
 
 #include <GL/glew.h>
@@ -15,10 +17,12 @@
 #include <exception>
 #include <iostream>
 #include <sstream>
+#include <stdexcept>
 
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
+std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
 
 namespace {
@@ -104,6 +108,12 @@ void drawPrimitive() {
         else
             glutSolidTeapot(1.0);
         break;
+    case 3:
+        if (mesh)
+            mesh->draw(wire);
+        else
+            prim = 0;
+        break;
     default:
         prim = 0;
         break;
@@ -146,6 +156,10 @@ void processNormalKeys(unsigned char key, int, int) {
     case '3':
         prim = key - '1';
         break;
+    case '4':
+        if (mesh)
+            prim = 3;
+        break;
     case 'q':
     case 27:
         std::exit(0);
@@ -155,6 +169,16 @@ void processNormalKeys(unsigned char key, int, int) {
 }
 
 void processSpecialKeys(int, int, int) {}
+
+void loadMesh(const std::string& path) {
+    MeshData data = readMeshFile(path);
+    fitUnitSphere(data);
+    try {
+        mesh = std::make_unique<MeshBuffers>(data);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+}
 
 void changeMetric(int index) {
     // Stamps first: a save made while building is a change still to come.

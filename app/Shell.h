@@ -1,10 +1,12 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 class Metric;
+class MeshBuffers;
 
 // The viewer's display state, touched only on the GLUT thread.
 // The active metric, whose program stays bound between frames; null while
@@ -12,10 +14,13 @@ class Metric;
 extern Metric* current;
 // Draw the primitive as wireframe (true) or solid (false).
 extern bool wire;
-// 0 sphere, 1 or 2 teapot; any other value is reset to 0 by the next frame.
+// 0 sphere, 1 or 2 teapot, 3 the loaded mesh; any other value, or 3 without
+// a mesh, is reset to 0 by the next frame.
 extern int prim;
 // Show the status line while a metric is on; on at start, h toggles it.
 extern bool showStatus;
+// The mesh loadMesh read last; null until one is loaded.
+extern std::unique_ptr<MeshBuffers> mesh;
 
 // The GLUT display and idle callback: rebuilds the metric if its files have
 // changed (see reloadChanged), then draws one whole frame and shows it.
@@ -33,11 +38,11 @@ void drawPrimitive();
 void drawOverlay();
 
 // GLUT keyboard callback: e, t, r, m choose a metric (rebuilding it from its
-// files), f toggles wireframe, 1 to 3 choose the primitive, h hides or shows
-// the status line, q and Escape quit with status 0. + and = raise the
-// Minkowski exponent a step, - lowers it (raiseP, lowerP; either stops a
-// sweep); a starts or stops the sweep. Case-sensitive; anything else is
-// ignored.
+// files), f toggles wireframe, 1 to 3 choose the primitive, 4 the loaded mesh
+// (nothing without one), h hides or shows the status line, q and Escape quit
+// with status 0. + and = raise the Minkowski exponent a step, - lowers it
+// (raiseP, lowerP; either stops a sweep); a starts or stops the sweep.
+// Case-sensitive; anything else is ignored.
 void processNormalKeys(unsigned char key, int x, int y);
 // GLUT special-key callback: arrows and function keys do nothing.
 void processSpecialKeys(int key, int x, int y);
@@ -47,7 +52,8 @@ void processSpecialKeys(int key, int x, int y);
 // Euclidean. The old metric goes first. If the new one cannot be built, its
 // message is written as one line to std::cerr, current stays null and no
 // program is bound, so the primitive is drawn by the fixed-function pipeline
-// until a later switch succeeds.
+// until a later switch succeeds. Either way, the files of the metric asked
+// for are watched from then on.
 void changeMetric(int index);
 
 // The Minkowski exponent: 3 at start, kept across switches and rebuilds.
@@ -59,13 +65,6 @@ void setP(float p);
 // Moves a running sweep to `elapsedMs` (GLUT_ELAPSED_TIME); the first call
 // after the sweep starts sets its time zero. Called once a frame.
 void advanceSweep(int elapsedMs);
-
-// Riemannian from "riemann.mat", anything else Euclidean. The old metric goes
-// first. If the new one cannot be built, its message is written as one line
-// to std::cerr, current stays null and no program is bound, so the primitive
-// is drawn by the fixed-function pipeline until a later switch succeeds.
-// Either way, the files of the metric asked for are watched from then on.
-void changeMetric(int index);
 
 // Rebuilds the metric last asked for, with changeMetric, once its files have
 // changed on disk and then stayed unchanged for 100 ms; the files are

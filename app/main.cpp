@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
     if (!options.meshFile.empty()) {
         try {
             loadMesh(options.meshFile);
+            prim = 3;
         } catch (const std::exception& e) {
             std::cerr << e.what() << std::endl;
             std::exit(kMeshStatus);

@@ -1,0 +1,143 @@
+// Reading mesh files into plain arrays, and fitting them into the unit sphere.
+#include "io/MeshFile.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+// The octahedron with corners at +-1 on the axes, faces wound outwards.
+const float kCorner[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+const int kFace[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
+                         {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+
+std::string raw(const void* data, size_t size) {
+    return {static_cast<const char*>(data), size};
+}
+
+// The faces one by one, each with its own copy of each corner: ASCII STL, or
+// binary STL records. The facet normal is the first corner: wrong, but like
+// real ones it differs between the faces around a vertex.
+std::string stl(bool binary) {
+    const auto xyz = [binary](const float* p) {
+        return binary ? raw(p, 12)
+                      : std::to_string(p[0]) + " " + std::to_string(p[1]) + " " +
+                            std::to_string(p[2]) + "\n";
+    };
+    std::string text = binary ? std::string(80, ' ') + raw("\10\0\0", 4) : "solid s\n";
+    for (const auto& f : kFace) {
+        text +=
+            (binary ? "" : "facet normal ") + xyz(kCorner[f[0]]) + (binary ? "" : "outer loop\n");
+        for (int k : f)
+            text += (binary ? "" : "vertex ") + xyz(kCorner[k]);
+        text += binary ? std::string(2, '\0') : "endloop\nendfacet\n";
+    }
+    return binary ? text : text + "endsolid s\n";
+}
+
+const std::string kPly =
+    " 1.0\nelement vertex 6\nproperty float x\nproperty float y\nproperty float z\n"
+    "element face 8\nproperty list uchar int vertex_indices\nend_header\n";
+const std::string kBody = "1 0 0\n-1 0 0\n0 1 0\n0 -1 0\n0 0 1\n0 0 -1\n3 0 2 4\n3 2 1 4\n3 1 3 4\n"
+                          "3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n";
+const std::string kAsciiPly = "ply\nformat ascii" + kPly + kBody;
+const std::string kOff = "OFF\n6 8 0\n" + kBody;
+
+// Every format holds the octahedron; the copies of a corner that STL writes,
+// and Assimp makes for each of two OBJ objects, are joined. The glTF file
+// places it twice, the second copy moved by 3 along x. A vertex's normal
+// points away from the centre of its copy.
+TEST(MeshFile, ReadsEachFormatJoinedWithSmoothNormals) {
+    std::string binaryPly =
+        "ply\nformat binary_little_endian" + kPly + raw(kCorner, sizeof kCorner);
+    for (const auto& f : kFace)
+        binaryPly += '\3' + raw(f, sizeof f);
+    const std::string gltf = R"({"asset": {"version": "2.0"}, "scenes": [{"nodes": [0, 1]}],
+        "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [3, 0, 0]}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
+        "buffers": [{"byteLength": 168, "uri": "oct.bin"}],
+        "bufferViews": [{"buffer": 0, "byteLength": 72}, {"buffer": 0, "byteOffset": 72, "byteLength": 96}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 6, "type": "VEC3"},
+                      {"bufferView": 1, "componentType": 5125, "count": 24, "type": "SCALAR"}]})";
+    const std::pair<std::string, std::string> cases[] = {
+        {"oct.obj",
+         "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\no top\nf 1 3 5\nf 3 2 5\n"
+         "f 2 4 5\nf 4 1 5\no bottom\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n"},
+        {"ascii.ply", kAsciiPly},
+        {"binary.ply", binaryPly},
+        {"ascii.stl", stl(false)},
+        {"binary.stl", stl(true)},
+        {"oct.off", kOff},
+        {"oct.gltf", gltf}};
+    TempDir dir;
+    dir.write("oct.bin", raw(kCorner, sizeof kCorner) + raw(kFace, sizeof kFace));
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const MeshData mesh = readMeshFile(dir.write(name, bytes));
+        const size_t copies = name == "oct.gltf" ? 2 : 1;
+        EXPECT_EQ(mesh.indices.size(), 24 * copies);
+        ASSERT_EQ(mesh.positions.size(), 18 * copies);
+        ASSERT_EQ(mesh.normals.size(), 18 * copies);
+        for (size_t i = 0; i < mesh.positions.size(); ++i)
+            EXPECT_NEAR(mesh.normals[i],
+                        mesh.positions[i] - (i % 3 == 0 && mesh.positions[i] > 1.5f ? 3 : 0), 1e-6)
+                << i;
+    }
+}
+
+// Each bad file gives one line: the path, then the reason.
+TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
+    const std::string absent = "\1";
+    // {name, bytes, the reason or the start of it where Assimp's words follow}
+    const std::array<std::string, 3> cases[] = {
+        {"missing.obj", absent, "no such file"},
+        {".", absent, "is a directory"},
+        {"empty.ply", "", "empty file"},
+        {"shape.xyz", "v 0 0 0\n", "unknown format"},
+        {"cut.stl", stl(true).substr(0, 300), "damaged or truncated ("},
+        {"cut_ascii.stl", stl(false).substr(0, stl(false).rfind("facet normal")), "truncated"},
+        {"cut.ply", kAsciiPly.substr(0, kAsciiPly.size() - 4), "truncated"},
+        {"header.gltf", kAsciiPly.substr(0, 40), "truncated"},
+        {"count.ply", "ply\nformat ascii 1.0\nelement face 1.0\nend_header\n",
+         "damaged or truncated (a PLY header line not understood)"},
+        {"cut.off", kOff.substr(0, kOff.size() - 8), "truncated"},
+        {"index.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2) + "9\n",
+         "damaged or truncated (a face names a missing vertex)"},
+        {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n", "no triangles"},
+        {"nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "NaN or infinite coordinate"},
+        {"point.obj", "v 2 2 2\nv 2 2 2\nv 2 2 2\nf 1 2 3\n", "all vertices at one point"},
+    };
+    TempDir dir;
+    for (const auto& [name, bytes, reason] : cases) {
+        const std::string path = bytes == absent ? dir.file(name) : dir.write(name, bytes);
+        std::string message = "<no exception>";
+        try {
+            readMeshFile(path);
+        } catch (const std::runtime_error& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message.substr(0, path.size() + 2 + reason.size()), path + ": " + reason);
+    }
+}
+
+// Each position p becomes (p - box centre) / distance of the farthest vertex;
+// no vertex is at a box corner, the centroid is off the box's centre, and the
+// differences overflow float.
+TEST(MeshFile, FitUnitSphere) {
+    const std::vector<float> in = {3e38f, 1e38f, 1e38f, -3e38f, 5e37f, 1.5e38f, 0,    0,
+                                   1e38f, 0,     5e37f, 0,      0,     5e37f,   2e38f};
+    const double centre[] = {0, 5e37, 1e38}, radius = std::sqrt(9.25) * 1e38;
+    MeshData mesh{in, {}, {}};
+    fitUnitSphere(mesh);
+    for (size_t i = 0; i < in.size(); ++i)
+        EXPECT_NEAR(mesh.positions[i], (in[i] - centre[i % 3]) / radius, 1e-6) << i;
+    MeshData point{{1, 2, 3, 1, 2, 3}, {}, {}};
+    EXPECT_THROW(fitUnitSphere(point), std::invalid_argument);
+}
+
+} // namespace
