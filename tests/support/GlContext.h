@@ -45,22 +45,17 @@ protected:
     }
 };
 
-// While it lives, the working directory is a scratch folder holding copies of
-// the shipped shader files and riemann.mat.
-class ShaderDir {
+// While it lives, the working directory is this scratch folder, holding
+// copies of the shipped shader files and riemann.mat.
+class ShaderDir : public TempDir {
 public:
     ShaderDir() : m_previous(std::filesystem::current_path()) {
         std::filesystem::copy(ZEMLAVOR_SHADER_DIR, path());
         std::filesystem::current_path(path());
     }
     ~ShaderDir() { std::filesystem::current_path(m_previous); }
-    const std::string& path() const { return m_dir.path(); }
-    void write(const std::string& name, const std::string& bytes) const {
-        m_dir.write(name, bytes);
-    }
 
 private:
-    TempDir m_dir;
     std::filesystem::path m_previous;
 };
 
