@@ -4,43 +4,35 @@
 set -euo pipefail
 work=$(mktemp -d)
 pid=""
-wid=""
 trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 cp "$ZEMLAVOR_SHADERS"/* "$work"/
 cd "$work"
 
 fail() {
     echo "FAIL: $*" >&2
-    echo "--- stderr of the viewer:" >&2
     tail -n 20 err >&2 2>/dev/null || true
     exit 1
 }
 
 # Starts the viewer with the given arguments (stdout to ./out, stderr to
-# ./err) and waits until its window is mapped; fails if it never is.
+# ./err) and waits until its window, $wid, is mapped.
 start() {
     "$ZEMLAVOR" "$@" >out 2>err &
     pid=$!
     for _ in $(seq 200); do
-        wid=$(xdotool search --onlyvisible --name '^Zemlavor$' 2>/dev/null | head -n 1 || true)
-        [ -n "$wid" ] && return 0
+        wid=$(xdotool search --onlyvisible --name '^Zemlavor$' 2>/dev/null | head -n 1) && [ -n "$wid" ] && return
         kill -0 "$pid" 2>/dev/null || fail "the viewer exited before its window opened"
         sleep 0.05
     done
     fail "no window"
 }
 
-# Waits up to $1 seconds (default 10) for the viewer to exit and sets $code
-# to its exit status (137 if it had to be killed).
+# Waits up to $1 seconds (default 10) for the viewer to exit; $code is its
+# exit status (137 if it had to be killed).
 wait_exit() {
-    local i
-    for i in $(seq $((${1:-10} * 20))); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    kill -9 "$pid" 2>/dev/null || true
+    timeout "${1:-10}" tail --pid="$pid" -f /dev/null || kill -9 "$pid"
     code=0
-    wait "$pid" 2>/dev/null || code=$?
+    wait "$pid" || code=$?
     pid=""
 }
 
@@ -50,17 +42,13 @@ wait_exit() {
 key() { xdotool key --window "$wid" "$@" >/dev/null 2>&1 || true; }
 
 # "R G B" of the window's pixel at x, y (pixels from the top left).
-pixel() {
-    timeout 10 import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- |
-        sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
-}
+pixel() { import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- | sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'; }
 
 # Polls pixel x, y until `test R G B` (a shell function) holds, up to $4 s.
 wait_pixel() {
-    local i
-    for i in $(seq $((${4:-5} * 10))); do
+    for _ in $(seq $((${4:-5} * 10))); do
         # shellcheck disable=SC2046
-        "$3" $(pixel "$1" "$2") && return 0
+        "$3" $(pixel "$1" "$2") && return
         sleep 0.1
     done
     fail "pixel $1,$2 is $(pixel "$1" "$2"), not what $3 wants"

@@ -59,7 +59,7 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     EXPECT_EQ(frame(0, false), sphere);
     EXPECT_EQ(frame(1, true), teapot);
 
-    loadMesh(shippedShaderDir() + "/../examples/torus.ply");
+    loadMesh(ZEMLAVOR_SHADER_DIR "/../examples/torus.ply");
     EXPECT_FALSE(glIsBuffer(buffer));
     // The octahedron's normals equal its positions; the torus's do not.
     EXPECT_LE(frame(3, false)[centre], 24) << "the torus has a hole there";

@@ -81,7 +81,8 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
             text << std::ifstream(file).rdbuf() << "\n";
             int rebuilds = 0;
             if (halfway) {
-                std::string(halfway) == "-" ? void(std::remove(file)) : dir.write(file, halfway);
+                std::string(halfway) == "-" ? void(std::remove(file))
+                                            : void(dir.write(file, halfway));
                 rebuilds += settle();
                 EXPECT_EQ(failureLines().empty() ? "" : failureLines()[0], said);
                 EXPECT_EQ(failureLines().size() > 1,

@@ -6,65 +6,67 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <iostream>
+#include <sstream>
 #include <vector>
 
-// A real GL context for a whole test program: one 400x400 double-buffered
-// GLUT window with a depth buffer, GLEW initialised. Tests draw into the back
-// buffer and read it back; the GLUT main loop never runs.
-class GlEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override;
-};
-
-// Fixture for GL tests: resets the matrices and the viewport, unbinds any
-// program and clears GL errors before each test, and fails a test that
-// leaves a GL error behind.
+// Fixture for tests on the test program's one 400x400 double-buffered GLUT
+// window with a depth buffer (GlContext.cpp makes it; GLUT's main loop never
+// runs). Each test starts with no program bound, identity matrices and the
+// whole viewport, and fails if it leaves a GL error behind.
 class GlTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // Reads the whole 400x400 back buffer as RGB bytes, bottom row first.
-    static std::vector<unsigned char> readPixels();
-    static std::vector<float> getFloats(GLenum name, int count);
-};
-
-// Runs `body` in a scratch working directory holding copies of the shipped
-// shader files and riemann.mat, then returns to the old directory.
-class ShaderDir {
-public:
-    ShaderDir();
-    ~ShaderDir();
-    ShaderDir(const ShaderDir&) = delete;
-    ShaderDir& operator=(const ShaderDir&) = delete;
-    const std::string& path() const { return m_dir.path(); }
-    // Writes `bytes` to `name` in the scratch directory.
-    void write(const std::string& name, const std::string& bytes) const {
-        m_dir.write(name, bytes);
+    void SetUp() override {
+        glUseProgramObjectARB(0);
+        glViewport(0, 0, 400, 400);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    void TearDown() override {
+        glUseProgramObjectARB(0);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "a GL error was left behind";
     }
 
+    // The back buffer as RGB bytes, 400x400, bottom row first.
+    static std::vector<unsigned char> readPixels() {
+        std::vector<unsigned char> pixels(400 * 400 * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 400, 400, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+    static std::vector<float> getFloats(GLenum name, int count) {
+        std::vector<float> values(count);
+        glGetFloatv(name, values.data());
+        return values;
+    }
+};
+
+// While it lives, the working directory is this scratch folder, holding
+// copies of the shipped shader files and riemann.mat.
+class ShaderDir : public TempDir {
+public:
+    ShaderDir() : m_previous(std::filesystem::current_path()) {
+        std::filesystem::copy(ZEMLAVOR_SHADER_DIR, path());
+        std::filesystem::current_path(path());
+    }
+    ~ShaderDir() { std::filesystem::current_path(m_previous); }
+
 private:
-    TempDir m_dir;
-    std::string m_previous;
+    std::filesystem::path m_previous;
 };
 
 // Captures everything written to std::cerr while it lives.
 class CerrCapture {
 public:
-    CerrCapture();
-    ~CerrCapture();
-    std::string text() const;
+    CerrCapture() : m_previous(std::cerr.rdbuf(m_buffer.rdbuf())) {}
+    ~CerrCapture() { std::cerr.rdbuf(m_previous); }
+    std::string text() const { return m_buffer.str(); }
 
 private:
-    struct Impl;
-    Impl* m_impl;
+    std::ostringstream m_buffer;
+    std::streambuf* m_previous;
 };
-
-// What the GL holds for a shader or program object: its info log as stored
-// (without the NUL) and the objects attached to a program.
-std::string infoLog(GLhandleARB object);
-std::vector<GLhandleARB> attachedHandles(GLhandleARB program);
-
-// The shipped shader folder of the source tree.
-std::string shippedShaderDir();

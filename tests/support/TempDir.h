@@ -1,21 +1,30 @@
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
 #include <string>
 
-// A scratch folder under $TMPDIR (or /tmp), removed with everything in it when
-// the object goes.
+// A scratch folder under the system's temporary folder, removed with its
+// contents when the object goes.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() : m_path(std::filesystem::temp_directory_path() / "zemlavor-test-XXXXXX") {
+        if (!mkdtemp(m_path.data()))
+            throw std::runtime_error("mkdtemp failed for " + m_path);
+    }
+    ~TempDir() { std::filesystem::remove_all(m_path); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return m_path; }
-    // path()/name
-    std::string file(const std::string& name) const;
-    // Writes bytes exactly as given (no newline added); returns file(name).
-    std::string write(const std::string& name, const std::string& bytes) const;
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+    // Writes bytes exactly as given; returns file(name).
+    std::string write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(file(name), std::ios::binary) << bytes;
+        return file(name);
+    }
 
 private:
     std::string m_path;

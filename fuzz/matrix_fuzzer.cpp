@@ -1,8 +1,0 @@
-#include "fuzz/FuzzTargets.h"
-
-#include <cstddef>
-#include <cstdint>
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return runFuzzTarget(fuzzMatrixFile, data, size);
-}

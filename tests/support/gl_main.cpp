@@ -1,9 +1,0 @@
-#include "GlContext.h"
-
-#include <gtest/gtest.h>
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    ::testing::AddGlobalTestEnvironment(new GlEnvironment);
-    return RUN_ALL_TESTS();
-}
