@@ -8,15 +8,14 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -247,9 +246,14 @@ Fit boundingFit(const std::vector<float>& positions) {
     return fit;
 }
 
+bool finite(const aiVector3D& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 // Throws unless every face of every mesh names at least one vertex and only
-// vertices that exist: Assimp's triangulation aborts the process on a face
-// without corners, and some readers keep indices out of range.
+// vertices that exist, and every position is finite: Assimp's triangulation
+// aborts the process on a face without corners, some readers keep indices out
+// of range, and joining identical vertices merges a NaN one into another.
 void checkFaces(const aiScene& scene, const std::string& path) {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& mesh = *scene.mMeshes[m];
@@ -260,125 +264,73 @@ void checkFaces(const aiScene& scene, const std::string& path) {
                 std::any_of(begin, end, [&](unsigned i) { return i >= mesh.mNumVertices; }))
                 throw failure(path, "damaged or truncated (a face names a missing vertex)");
         }
+        if (!std::all_of(mesh.mVertices, mesh.mVertices + mesh.mNumVertices, finite))
+            throw failure(path, "NaN or infinite coordinate");
     }
 }
 
-// A corner's identity for joining: its position and the file's normal (0
-// where there is none). Stored with +0 for -0, so that equal values hash alike.
-struct Corner {
-    float values[6];
-    bool operator==(const Corner& other) const {
-        return std::equal(values, values + 6, other.values);
+// Replaces each mesh that is to get smooth normals (every one without
+// normals; every one when dropNormals) by a bare one whose face corners each
+// have their own vertex, holding only its position. Assimp's importers promise
+// that form and its smooth normals need it (a shared vertex gets the normal of
+// its last face alone), but its PLY, OFF and glTF readers share vertices. The
+// scene is Assimp's, created non-const; a mesh is freed with delete, as
+// aiScene's destructor does.
+void unshareCorners(aiScene& scene, bool dropNormals) {
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        aiMesh* old = scene.mMeshes[m];
+        if (old->mNormals && !dropNormals)
+            continue;
+        auto mesh = std::make_unique<aiMesh>();
+        mesh->mPrimitiveTypes = old->mPrimitiveTypes;
+        mesh->mMaterialIndex = old->mMaterialIndex;
+        mesh->mName = old->mName;
+        std::swap(mesh->mFaces, old->mFaces);
+        std::swap(mesh->mNumFaces, old->mNumFaces);
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f)
+            mesh->mNumVertices += mesh->mFaces[f].mNumIndices;
+        mesh->mVertices = new aiVector3D[mesh->mNumVertices];
+        unsigned next = 0;
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f)
+            for (unsigned k = 0; k < mesh->mFaces[f].mNumIndices; ++k) {
+                unsigned& index = mesh->mFaces[f].mIndices[k];
+                mesh->mVertices[next] = old->mVertices[index];
+                index = next++;
+            }
+        delete old;
+        scene.mMeshes[m] = mesh.release();
     }
-};
+}
 
-struct CornerHash {
-    size_t operator()(const Corner& corner) const {
-        size_t hash = 0;
-        for (float value : corner.values) {
-            std::uint32_t bits;
-            std::memcpy(&bits, &value, sizeof bits);
-            hash = hash * 0x100000001b3u ^ bits;
-        }
-        return hash;
-    }
-};
-
-// Collects the triangles of a scene's meshes, each placed by the nodes that
-// name it, into one mesh whose equal corners share one vertex.
-class Joiner {
-public:
-    Joiner(const aiScene& scene, bool fileNormals, const std::string& path)
-        : m_scene(scene), m_fileNormals(fileNormals), m_path(path) {}
-
-    void addNode(const aiNode& node, const aiMatrix4x4& parent) {
-        const aiMatrix4x4 world = parent * node.mTransformation;
-        // Some readers leave a broken scene graph; what it cannot name is skipped.
-        for (unsigned i = 0; i < node.mNumMeshes; ++i)
-            if (node.mMeshes[i] < m_scene.mNumMeshes && m_scene.mMeshes[node.mMeshes[i]])
-                addMesh(*m_scene.mMeshes[node.mMeshes[i]], world);
-        for (unsigned i = 0; i < node.mNumChildren; ++i)
-            if (node.mChildren[i])
-                addNode(*node.mChildren[i], world);
-    }
-
-    MeshData& mesh() { return m_mesh; }
-
-private:
-    void addMesh(const aiMesh& mesh, const aiMatrix4x4& world) {
-        aiMatrix3x3 normalMatrix(world);
-        normalMatrix.Inverse().Transpose();
+// The triangles of every mesh of a post-processed scene as one mesh, keeping
+// only the vertices that a triangle uses. Throws when a node's transform has
+// made a position infinite.
+MeshData collectTriangles(const aiScene& scene, const std::string& path) {
+    MeshData out;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh& mesh = *scene.mMeshes[m];
         const std::uint32_t unused = std::numeric_limits<std::uint32_t>::max();
         std::vector<std::uint32_t> slot(mesh.mNumVertices, unused);
-        m_vertices.reserve(m_vertices.size() + mesh.mNumVertices);
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
             const aiFace& face = mesh.mFaces[f];
             if (face.mNumIndices != 3)
                 continue; // points and lines
             for (unsigned k = 0; k < 3; ++k) {
                 const unsigned v = face.mIndices[k];
-                if (slot[v] == unused)
-                    slot[v] =
-                        vertex(world * mesh.mVertices[v], m_fileNormals && mesh.mNormals
-                                                              ? normalMatrix * mesh.mNormals[v]
-                                                              : aiVector3D());
-                m_mesh.indices.push_back(slot[v]);
+                if (slot[v] == unused) {
+                    const aiVector3D& p = mesh.mVertices[v];
+                    const aiVector3D n = mesh.mNormals ? mesh.mNormals[v] : aiVector3D();
+                    if (!finite(p))
+                        throw failure(path, "NaN or infinite coordinate");
+                    slot[v] = static_cast<std::uint32_t>(out.positions.size() / 3);
+                    out.positions.insert(out.positions.end(), {p.x, p.y, p.z});
+                    out.normals.insert(out.normals.end(), {n.x, n.y, n.z});
+                }
+                out.indices.push_back(slot[v]);
             }
         }
     }
-
-    // The index of the vertex at p with normal n, added if new.
-    std::uint32_t vertex(const aiVector3D& p, aiVector3D n) {
-        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-            throw failure(m_path, "NaN or infinite coordinate");
-        n.Normalize();
-        if (!std::isfinite(n.x) || !std::isfinite(n.y) || !std::isfinite(n.z))
-            n = aiVector3D();
-        const Corner corner{
-            {p.x + 0.0f, p.y + 0.0f, p.z + 0.0f, n.x + 0.0f, n.y + 0.0f, n.z + 0.0f}};
-        const auto [it, added] =
-            m_vertices.emplace(corner, static_cast<std::uint32_t>(m_vertices.size()));
-        if (added) {
-            m_mesh.positions.insert(m_mesh.positions.end(), corner.values, corner.values + 3);
-            m_mesh.normals.insert(m_mesh.normals.end(), corner.values + 3, corner.values + 6);
-        }
-        return it->second;
-    }
-
-    const aiScene& m_scene;
-    const bool m_fileNormals;
-    const std::string& m_path;
-    MeshData m_mesh;
-    std::unordered_map<Corner, std::uint32_t, CornerHash> m_vertices;
-};
-
-// Gives every vertex whose normal is 0 the normalised sum of its triangles'
-// normals, each weighted by the triangle's area.
-void generateNormals(MeshData& mesh) {
-    const std::vector<float>& p = mesh.positions;
-    std::vector<double> sum(mesh.normals.size(), 0.0);
-    for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
-        const size_t a = 3 * size_t{mesh.indices[t]}, b = 3 * size_t{mesh.indices[t + 1]},
-                     c = 3 * size_t{mesh.indices[t + 2]};
-        double e[3], f[3];
-        for (int k = 0; k < 3; ++k) {
-            e[k] = double{p[b + k]} - p[a + k];
-            f[k] = double{p[c + k]} - p[a + k];
-        }
-        const double n[3] = {e[1] * f[2] - e[2] * f[1], e[2] * f[0] - e[0] * f[2],
-                             e[0] * f[1] - e[1] * f[0]};
-        for (size_t corner : {a, b, c})
-            for (int k = 0; k < 3; ++k)
-                sum[corner + k] += n[k];
-    }
-    for (size_t v = 0; v < mesh.normals.size(); v += 3) {
-        float* n = &mesh.normals[v];
-        const double length =
-            std::sqrt(sum[v] * sum[v] + sum[v + 1] * sum[v + 1] + sum[v + 2] * sum[v + 2]);
-        if (n[0] == 0 && n[1] == 0 && n[2] == 0 && length > 0 && std::isfinite(length))
-            for (int k = 0; k < 3; ++k)
-                n[k] = static_cast<float>(sum[v + k] / length);
-    }
+    return out;
 }
 
 } // namespace
@@ -418,7 +370,12 @@ MeshData readMeshFile(const std::string& path) {
         throw failure(path, "unknown format");
     if (scene) {
         checkFaces(*scene, path);
-        scene = importer.ApplyPostProcessing(aiProcess_Triangulate);
+        // STL's facet normals would keep every corner apart and make every
+        // triangle flat: smooth normals replace them.
+        unshareCorners(const_cast<aiScene&>(*scene), extension == ".stl");
+        scene = importer.ApplyPostProcessing(
+            aiProcess_Triangulate | aiProcess_PreTransformVertices |
+            aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals);
     }
     if (!scene) {
         std::string why = importer.GetErrorString();
@@ -430,19 +387,12 @@ MeshData readMeshFile(const std::string& path) {
             why.pop_back();
         throw failure(path, "damaged or truncated (" + why + ")");
     }
-    // Joined and given normals here: Assimp's own steps take several times
-    // as long as reading a large mesh. STL's facet normals would keep every corner apart and make
-    // every triangle flat: smooth normals replace them.
-    Joiner joiner(*scene, extension != ".stl", path);
-    if (scene->mRootNode)
-        joiner.addNode(*scene->mRootNode, aiMatrix4x4());
-    MeshData& mesh = joiner.mesh();
+    MeshData mesh = collectTriangles(*scene, path);
     if (mesh.indices.empty())
         throw failure(path, "no triangles");
-    generateNormals(mesh);
     if (boundingFit(mesh.positions).radius == 0)
         throw failure(path, "all vertices at one point");
-    return std::move(mesh);
+    return mesh;
 }
 
 void fitUnitSphere(MeshData& mesh) {

@@ -14,11 +14,14 @@ struct MeshData {
 };
 
 // Reads every triangle of a mesh file (OBJ, PLY, STL, OFF, glTF, or any other
-// format Assimp reads), in the file's coordinates: polygons triangulated,
-// every mesh of the file joined with its node transform applied, identical
-// vertices joined, only vertices that a triangle uses kept. Normals are the
-// file's, or smooth ones generated where it has none; STL's facet normals are
-// always replaced by smooth ones.
+// format Assimp reads), in the file's coordinates, by Assimp's post-processing:
+// polygons triangulated, every mesh placed by its node transforms, meshes of
+// one material merged, then identical vertices joined within each merged mesh
+// (so the parts of an OBJ file with different materials stay apart), only
+// vertices that a triangle uses kept. Normals are the file's, or smooth ones
+// generated where a mesh has none (each vertex gets the normalised sum of the
+// unit normals of the triangles around its position, unweighted); STL's facet
+// normals are always replaced by smooth ones.
 //
 // Throws std::runtime_error("<path>: <reason>"), one line, with one of the
 // reasons "no such file", "is a directory", "not a regular file", "cannot be
