@@ -9,15 +9,15 @@
 
 FileToken::FileToken(std::string text) : m_text(std::move(text)) {}
 
-std::string FileToken::getString() {
+std::string FileToken::getString() const {
     return m_text;
 }
 
-float FileToken::getFloat() {
+float FileToken::getFloat() const {
     return static_cast<float>(std::atof(m_text.c_str()));
 }
 
-int FileToken::getInt() {
+int FileToken::getInt() const {
     return std::atoi(m_text.c_str());
 }
 

@@ -8,11 +8,11 @@ class FileToken {
 public:
     FileToken(std::string text);
 
-    std::string getString();
+    std::string getString() const;
     // The C library's reading of the longest numeric prefix: "2.5x" is 2.5,
     // "x" and "" are 0. Out-of-range values follow std::atof / std::atoi.
-    float getFloat();
-    int getInt();
+    float getFloat() const;
+    int getInt() const;
 
 private:
     std::string m_text;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <iostream>
+#include <memory>
 
 void Metric::Initialize() {
     m_shaderProg.attach(new Shader("metric.vert", GL_VERTEX_SHADER_ARB));
@@ -94,11 +95,10 @@ float RiemannianMetric::distance(Tuple a, Tuple b) {
 
 void RiemannianMetric::Use() {
     m_matrixLocation = glGetUniformLocationARB(m_shaderProg.getHandle(), "g_matrix");
-    float* block = m_matrix.getMat3();
+    const std::unique_ptr<float[]> block(m_matrix.getMat3());
     // The block is row-major; GL_TRUE says so, so "g_matrix" has the file's
     // rows as its rows.
-    glUniformMatrix3fvARB(m_matrixLocation, 1, GL_TRUE, block);
-    delete[] block;
+    glUniformMatrix3fvARB(m_matrixLocation, 1, GL_TRUE, block.get());
 }
 
 MinkowskiMetric::MinkowskiMetric(float p) : m_p(p) {

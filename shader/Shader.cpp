@@ -83,6 +83,6 @@ std::string Shader::infoLog(GLhandleARB object) {
     return std::string(log.data(), static_cast<size_t>(length));
 }
 
-std::string Shader::getFilename() {
+std::string Shader::getFilename() const {
     return m_filename;
 }

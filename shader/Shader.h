@@ -28,7 +28,7 @@ public:
     void compile();
     // Writes the object's info log, or a line saying there is none.
     void dump(std::ostream& os);
-    std::string getFilename();
+    std::string getFilename() const;
     // A shader's or program's info log as the GL stores it, without the NUL.
     static std::string infoLog(GLhandleARB object);
 

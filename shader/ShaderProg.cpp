@@ -28,27 +28,25 @@ ShaderProg::~ShaderProg() {
     if (s_shaderInUse == this)
         s_shaderInUse = nullptr;
 
-    for (Shader* shader : m_shaders) {
+    for (const auto& shader : m_shaders)
         glDetachObjectARB(m_handle, shader->m_handle);
-        delete shader;
-    }
+    m_shaders.clear();
     // A program that is still bound is deleted by the GL once another one is
     // bound; until then it keeps drawing.
     glDeleteObjectARB(m_handle);
 }
 
 void ShaderProg::attach(Shader* shader) {
-    m_shaders.push_back(shader);
+    m_shaders.emplace_back(shader);
     glAttachObjectARB(m_handle, shader->m_handle);
 }
 
 void ShaderProg::detach(std::string filename) {
     auto it = std::find_if(m_shaders.begin(), m_shaders.end(),
-                           [&](Shader* s) { return s->getFilename() == filename; });
+                           [&](const auto& s) { return s->getFilename() == filename; });
     if (it == m_shaders.end())
         return;
     glDetachObjectARB(m_handle, (*it)->m_handle);
-    delete *it;
     m_shaders.erase(it);
 }
 
@@ -84,10 +82,10 @@ void ShaderProg::dump(std::ostream& os) {
         os << "No error log to dump for this ShaderProg\n";
     else
         os << "Dumping info log from ShaderProg:\n" << Shader::infoLog(m_handle);
-    for (Shader* shader : m_shaders)
+    for (const auto& shader : m_shaders)
         shader->dump(os);
 }
 
-GLhandleARB ShaderProg::getHandle() {
+GLhandleARB ShaderProg::getHandle() const {
     return m_handle;
 }

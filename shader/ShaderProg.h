@@ -2,6 +2,7 @@
 
 #include "shader/Shader.h"
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ public:
     void use();
     // The program's info log, then each attached shader's, in attach order.
     void dump(std::ostream& os);
-    GLhandleARB getHandle();
+    GLhandleARB getHandle() const;
 
     // Every live ShaderProg in order of construction; null while none lives.
     static std::vector<ShaderProg*>* s_shaderProgs;
@@ -39,6 +40,6 @@ public:
     static ShaderProg* s_shaderInUse;
 
 private:
-    std::vector<Shader*> m_shaders;
+    std::vector<std::unique_ptr<Shader>> m_shaders;
     GLhandleARB m_handle;
 };

@@ -50,7 +50,7 @@ void Camera::setCartLocation(Tuple t) {
         length > 0.0 ? static_cast<float>(toDegrees(std::acos(t[2] / length))) : 0.0f;
 }
 
-Tuple Camera::getCartLocation() {
+Tuple Camera::getCartLocation() const {
     return m_cartLocation;
 }
 
@@ -64,11 +64,11 @@ void Camera::setSphereLocation(Tuple s) {
     m_cartLocation[2] = static_cast<float>(r * std::cos(phi));
 }
 
-Tuple Camera::getSphereLocation() {
+Tuple Camera::getSphereLocation() const {
     return m_sphereLocation;
 }
 
-Tuple Camera::getAbsolutePos() {
+Tuple Camera::getAbsolutePos() const {
     return m_cartLocation + m_lookAt;
 }
 
@@ -76,7 +76,7 @@ void Camera::setLookAt(Tuple t) {
     m_lookAt = t;
 }
 
-Tuple Camera::getLookAt() {
+Tuple Camera::getLookAt() const {
     return m_lookAt;
 }
 
@@ -84,7 +84,7 @@ void Camera::setUpVec(Tuple t) {
     m_upVec = t;
 }
 
-Tuple Camera::getUpVec() {
+Tuple Camera::getUpVec() const {
     return m_upVec;
 }
 

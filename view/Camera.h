@@ -15,16 +15,16 @@ public:
     static Camera* getInstance();
 
     void setCartLocation(Tuple t);
-    Tuple getCartLocation();
+    Tuple getCartLocation() const;
     void setSphereLocation(Tuple s);
-    Tuple getSphereLocation();
+    Tuple getSphereLocation() const;
     // The eye in world coordinates: location plus look-at point.
-    Tuple getAbsolutePos();
+    Tuple getAbsolutePos() const;
     // Moves the look-at point; the eye keeps its offset and moves along.
     void setLookAt(Tuple t);
-    Tuple getLookAt();
+    Tuple getLookAt() const;
     void setUpVec(Tuple t);
-    Tuple getUpVec();
+    Tuple getUpVec() const;
     // Field of view in degrees; reloads the projection at once.
     void setFOV(float fov);
     // Width over height; reloads the projection at once.

@@ -27,19 +27,19 @@ void Mouse::GlutInit() {
 void Mouse::setAngleSpeed(float speed) {
     m_angleSpeed = speed;
 }
-float Mouse::getAngleSpeed() {
+float Mouse::getAngleSpeed() const {
     return m_angleSpeed;
 }
 void Mouse::setPanSpeed(float speed) {
     m_panSpeed = speed;
 }
-float Mouse::getPanSpeed() {
+float Mouse::getPanSpeed() const {
     return m_panSpeed;
 }
 void Mouse::setZoomSpeed(float speed) {
     m_zoomSpeed = speed;
 }
-float Mouse::getZoomSpeed() {
+float Mouse::getZoomSpeed() const {
     return m_zoomSpeed;
 }
 

@@ -14,13 +14,13 @@ public:
 
     // Degrees of azimuth or polar angle per pixel of a right drag.
     void setAngleSpeed(float speed);
-    float getAngleSpeed();
+    float getAngleSpeed() const;
     // Kept for a pan that no drag performs yet.
     void setPanSpeed(float speed);
-    float getPanSpeed();
+    float getPanSpeed() const;
     // World units of radius per pixel of vertical middle drag.
     void setZoomSpeed(float speed);
-    float getZoomSpeed();
+    float getZoomSpeed() const;
 
 private:
     Mouse();
