@@ -82,6 +82,18 @@ void drawScene() {
     drawOverlay();
 }
 
+namespace {
+
+// statusLine() as the one line the status box draws, kept between frames.
+const std::vector<std::string>& statusLines() {
+    static std::vector<std::string> lines(1);
+    if (lines[0] != statusLine())
+        lines[0] = statusLine();
+    return lines;
+}
+
+} // namespace
+
 void drawOverlay() {
     static const float kFailureColour[3] = {1.0f, 0.85f, 0.3f};
     static const float kStatusColour[3] = {0.85f, 0.85f, 0.85f};
@@ -90,7 +102,7 @@ void drawOverlay() {
     if (!failure.empty())
         failureBox.draw(failure);
     else if (current && showStatus)
-        statusBox.draw({statusLine()});
+        statusBox.draw(statusLines());
 }
 
 void drawPrimitive() {
@@ -254,11 +266,25 @@ void setWatching(bool on) {
     watching = on;
 }
 
-std::string statusLine() {
-    if (!current)
-        return std::string();
-    const std::string name = std::string(sources(requested).name) + " metric";
-    return requested == 3 ? name + "  " + pStatus(shellP) : name;
+const std::string& statusLine() {
+    // Made again only when what it says changes: a frame that draws it
+    // allocates nothing.
+    static std::string line;
+    static bool lineOn = false;
+    static int lineMetric = -1;
+    static float lineP = 0.0f;
+    if ((current != nullptr) != lineOn || requested != lineMetric || shellP != lineP) {
+        lineOn = current != nullptr;
+        lineMetric = requested;
+        lineP = shellP;
+        line.clear();
+        if (current) {
+            line = std::string(sources(requested).name) + " metric";
+            if (requested == 3)
+                line += "  " + pStatus(shellP);
+        }
+    }
+    return line;
 }
 
 const std::vector<std::string>& failureLines() {

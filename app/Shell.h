@@ -77,7 +77,7 @@ void setWatching(bool on);
 
 // Names the metric that is on, with pStatus for the Minkowski metric; empty
 // while none is.
-std::string statusLine();
+const std::string& statusLine();
 // While no metric is on because the last build failed: its one-line message,
 // then the first lines of the driver's info log for a compile or link error.
 // Empty otherwise.
