@@ -16,36 +16,37 @@
 // main() makes it, with main()'s heap set-up, in a scratch directory holding
 // copies of shaders/ (so --benchmark_out wants an absolute path). Standard
 // error goes to /dev/null: the program dumps that changeMetric() writes there
-// are formatted and written, only not shown.
+// are formatted and written, only not shown. The mesh benchmarks write a
+// 1,000,000-triangle torus there with scripts/make-torus on first use.
 
 #include "app/Shell.h"
 #include "bench/AllocCounter.h"
+#include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
+#include "view/MeshBuffers.h"
 #include "view/Mouse.h"
 
 #include <GL/glew.h>
 
 #include <GL/freeglut.h>
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <malloc.h>
 #include <map>
-#include <memory>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -84,11 +85,23 @@ long pageFaults() {
     return usage.ru_minflt + usage.ru_majflt;
 }
 
+// The 1,000,000-triangle torus in binary PLY or STL (format "ply" or "stl").
+std::string torus(const std::string& format) {
+    if (!fs::exists("torus.stl") &&
+        std::system("{ " ZEMLAVOR_MAKE_TORUS " torus.ply 1000000 & " ZEMLAVOR_MAKE_TORUS
+                    " torus.stl 1000000; wait; } >/dev/null") != 0)
+        fail("scripts/make-torus failed");
+    return "torus." + format;
+}
+
 // One frame as the viewer draws it with the metric's program bound (ours)
-// or with none, by the fixed-function pipeline (base). The first frames
-// after the binding changes cost more while the driver's and the allocator's
-// state settle, and the viewer keeps its program bound: they are not timed.
+// or with none, by the fixed-function pipeline (base); primitive 3 is the
+// torus, loaded by loadMesh(). The first frames after the binding changes
+// cost more while the driver's and the allocator's state settle, and the
+// viewer keeps its program bound: they are not timed.
 void frameBench(State& state, bool ours, int metric, int primitive, bool wireframe) {
+    if (primitive == 3 && !mesh)
+        loadMesh(torus("ply"));
     prim = primitive;
     wire = wireframe;
     glUseProgramObjectARB(ours ? g_programs[metric] : 0);
@@ -100,12 +113,31 @@ void frameBench(State& state, bool ours, int metric, int primitive, bool wirefra
     state.counters["faults/frame"] =
         benchmark::Counter(double(pageFaults() - faults), benchmark::Counter::kAvgIterations);
     // Every frame of a kind allocates alike: counted once.
-    static std::map<int, alloc_counter::Counts> counted;
-    const int kind = ((ours * 3 + metric) * 2 + primitive) * 2 + wireframe;
+    static std::map<std::tuple<bool, int, int, bool>, alloc_counter::Counts> counted;
+    const auto kind = std::make_tuple(ours, metric, primitive, wireframe);
     if (!counted.count(kind))
         counted[kind] = alloc_counter::during(frame);
     state.counters["allocs/frame"] = double(counted[kind].all);
     state.counters["own_allocs/frame"] = double(counted[kind].own);
+}
+
+// A mesh file read into the viewer's arrays and fitted to the unit sphere
+// (ours) against Assimp's import of it with the steps the reader needs:
+// triangles, one mesh in file coordinates, shared corners, smooth normals.
+void loadBench(State& state, bool ours, const char* format) {
+    const std::string file = torus(format);
+    for (auto _ : state) {
+        if (ours) {
+            MeshData data = readMeshFile(file);
+            fitUnitSphere(data);
+            continue;
+        }
+        Assimp::Importer importer;
+        if (!importer.ReadFile(file, aiProcess_Triangulate | aiProcess_PreTransformVertices |
+                                         aiProcess_JoinIdenticalVertices |
+                                         aiProcess_GenSmoothNormals))
+            fail("Assimp cannot read " + file);
+    }
 }
 
 std::string readFile(const std::string& name) {
@@ -248,7 +280,7 @@ void startupBench(State& state, bool ours) {
             fail("no pipe");
         posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
         pid_t pid = 0;
         if (posix_spawn(&pid, program, &actions, nullptr, argv, environ) != 0)
             fail(std::string("cannot start ") + program);
@@ -267,61 +299,48 @@ void startupBench(State& state, bool ours) {
     }
 }
 
+// Registers `name`, running fn(state, args...) `iterations` times in each
+// of its repetitions and timed in CPU time of the whole process (every
+// thread: the GL's rasterizer threads too), which other jobs on the machine
+// disturb far less than wall time; or in wall time alone (`wall`) where the
+// work is in another process. Wall time is recorded either way.
+template <class Fn, class... Args>
+void add(const std::string& name, int iterations, int repetitions, bool wall, Fn fn, Args... args) {
+    auto* b = benchmark::RegisterBenchmark(name.c_str(), fn, args...)
+                  ->Unit(benchmark::kMillisecond)
+                  ->Iterations(iterations)
+                  ->Repetitions(repetitions);
+    wall ? b->UseRealTime() : b->MeasureProcessCPUTime();
+}
+
 // Registers the two sides of a comparison: stem + "/ours" runs
 // fn(state, true, args...) and stem + "/base" fn(state, false, args...).
-// Each repetition times `iterations` runs, in CPU time of the whole process
-// (every thread: the GL's rasterizer threads too), which other jobs on the
-// machine disturb far less than wall time; wall time is recorded as well.
 template <class Fn, class... Args>
 void compare(const std::string& stem, int iterations, int repetitions, Fn fn, Args... args) {
     for (const bool ours : {true, false})
-        benchmark::RegisterBenchmark((stem + (ours ? "/ours" : "/base")).c_str(), fn, ours, args...)
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime()
-            ->Iterations(iterations)
-            ->Repetitions(repetitions);
+        add(stem + (ours ? "/ours" : "/base"), iterations, repetitions, stem == "startup", fn, ours,
+            args...); // start-up's work is in another process: wall time
 }
 
 void registerAll() {
     for (int m = 0; m < 5; ++m) {
+        const std::string metric = kMetricNames[m];
         for (const char* kind : {"sphere/wire", "sphere/solid", "teapot/wire", "teapot/solid"})
-            compare(std::string("frame/") + kMetricNames[m] + "/" + kind, 4, 60, frameBench, m,
-                    kind[0] == 't', kind[7] == 'w');
-        if (m < 4)
-            compare(std::string("switch/") + kMetricNames[m], 4, 60, switchBench, m);
+            compare("frame/" + metric + "/" + kind, 4, 60, frameBench, m, kind[0] == 't',
+                    kind[7] == 'w');
+        if (m < 4) {
+            compare("switch/" + metric, 4, 60, switchBench, m);
+            compare("frame/" + metric + "/torus-1M/solid", 2, 8, frameBench, m, 3, false);
+        }
     }
     compare("between-frames/p-step", 4, 60, betweenFramesBench, 3);
     compare("between-frames/watch-riemann", 4, 60, betweenFramesBench, 2);
-    benchmark::RegisterBenchmark("reload/save to rebuilt", reloadBench)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(10);
-    for (const bool ours : {true, false}) // the work is in another process: wall time
-        benchmark::RegisterBenchmark(ours ? "startup/ours" : "startup/base", startupBench, ours)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->Iterations(1)
-            ->Repetitions(30);
-    benchmark::RegisterBenchmark("growth/10000 switches", growthBench)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(10000);
+    compare("startup", 1, 30, startupBench);
+    for (const char* format : {"ply", "stl"})
+        compare(std::string("load/torus-1M.") + format, 1, 5, loadBench, format);
+    add("reload/save to rebuilt", 1, 10, true, reloadBench);
+    add("growth/10000 switches", 10000, 1, false, growthBench);
 }
-
-// A scratch working directory holding copies of the shipped shader files.
-struct ScratchDir {
-    fs::path path = fs::temp_directory_path() / ("zem-bench-" + std::to_string(getpid()));
-    ScratchDir() {
-        fs::create_directory(path);
-        for (const auto& entry : fs::directory_iterator(ZEMLAVOR_SHADER_DIR))
-            fs::copy_file(entry.path(), path / entry.path().filename());
-        fs::current_path(path);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
 
 void openWindow(int& argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 64 << 20); // as main() does, first
@@ -349,7 +368,10 @@ void openWindow(int& argc, char** argv) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     openWindow(argc, argv);
-    ScratchDir scratch;
+    // A scratch working directory holding copies of the shipped shader files.
+    const fs::path scratch = fs::temp_directory_path() / ("zem-bench-" + std::to_string(getpid()));
+    fs::copy(ZEMLAVOR_SHADER_DIR, scratch);
+    fs::current_path(scratch);
     if (!std::freopen("/dev/null", "w", stderr))
         fail("cannot silence standard error");
     for (int m = 0; m < 5; ++m) {
@@ -359,13 +381,14 @@ int main(int argc, char** argv) {
         g_metrics[m].reset(current);
         current = nullptr;
     }
-    for (const GLenum name : {GL_RENDERER, GL_VERSION})
-        benchmark::AddCustomContext(name == GL_RENDERER ? "GL_RENDERER" : "GL_VERSION",
-                                    reinterpret_cast<const char*>(glGetString(name)));
+    benchmark::AddCustomContext("GL_RENDERER", (const char*)glGetString(GL_RENDERER));
+    benchmark::AddCustomContext("GL_VERSION", (const char*)glGetString(GL_VERSION));
     registerAll();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     for (auto& metric : g_metrics)
         metric.reset();
+    mesh.reset();
+    fs::remove_all(scratch);
     return 0;
 }
