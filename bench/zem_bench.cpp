@@ -45,6 +45,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using benchmark::State;
@@ -88,11 +89,12 @@ std::string torus(const std::string& format) {
 // torus, loaded by loadMesh(). The first frames after the binding changes
 // cost more while the driver's and the allocator's state settle, and the
 // viewer keeps its program bound: they are not timed (one for the torus,
-// whose frames are long). Allocations are counted with the poll of the
-// metric's files (every 100 ms, in some frames only) off.
+// whose frames are long). No metric is on, as a switch benchmark may have
+// left one, so no status line is drawn.
 void frameBench(State& state, bool ours, int metric, int primitive, bool wireframe) {
     if (primitive == 3 && !mesh)
         loadMesh(torus("ply"));
+    delete std::exchange(current, nullptr);
     prim = primitive;
     wire = wireframe;
     ours ? g_metrics[metric]->Apply() : glUseProgramObjectARB(0);
@@ -103,10 +105,8 @@ void frameBench(State& state, bool ours, int metric, int primitive, bool wirefra
     // Every frame of a kind allocates alike: counted once.
     static std::map<int, alloc_counter::Counts> counted;
     const int kind = ((ours * 5 + metric) * 4 + primitive) * 2 + wireframe;
-    setWatching(false);
     if (!counted.count(kind))
         counted[kind] = alloc_counter::during(frame);
-    setWatching(true);
     state.counters["allocs/frame"] = double(counted[kind].all);
     state.counters["own_allocs/frame"] = double(counted[kind].own);
 }
