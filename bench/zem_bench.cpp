@@ -313,7 +313,7 @@ void registerAll() {
     }
     compare("between-frames/p-step", 4, 60, betweenFramesBench, 3);
     compare("between-frames/watch-riemann", 4, 60, betweenFramesBench, 2);
-    compare("startup", 1, 30, startupBench);
+    compare("startup", 1, 20, startupBench);
     for (const char* format : {"ply", "stl"})
         compare(std::string("load/torus-1M.") + format, 1, 5, loadBench, format);
     add("reload/save to rebuilt", 1, 10, true, reloadBench);
