@@ -17,7 +17,8 @@
 // copies of shaders/ (so --benchmark_out wants an absolute path). Standard
 // error goes to /dev/null: the program dumps that changeMetric() writes there
 // are formatted and written, only not shown. The mesh benchmarks write a
-// 1,000,000-triangle torus there with scripts/make-torus on first use.
+// 1,000,000-triangle torus into the scratch directory with scripts/make-torus
+// on first use.
 
 #include "app/Shell.h"
 #include "bench/AllocCounter.h"
