@@ -19,8 +19,7 @@ void* __libc_memalign(size_t alignment, size_t size);
 namespace {
 
 std::atomic<bool> g_counting{false};
-std::atomic<unsigned long> g_all{0};
-std::atomic<unsigned long> g_own{0};
+std::atomic<unsigned long> g_all{0}, g_own{0};
 const void* g_self = nullptr; // load address of this executable
 // Set while this thread walks its stack: backtrace() may allocate.
 thread_local bool t_walking = false;
@@ -58,32 +57,22 @@ __attribute__((noinline)) void note(void* caller) {
 
 } // namespace
 
-#define NOTE_CALLER note(__builtin_return_address(0))
+// Defines allocation function `name` to note its caller, then return `call`.
+#define COUNTED(type, name, params, call)                                                          \
+    type name params noexcept {                                                                    \
+        note(__builtin_return_address(0));                                                         \
+        return call;                                                                               \
+    }
 
 extern "C" {
-void* malloc(size_t size) noexcept {
-    NOTE_CALLER;
-    return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) noexcept {
-    NOTE_CALLER;
-    return __libc_calloc(count, size);
-}
-void* realloc(void* ptr, size_t size) noexcept {
-    NOTE_CALLER;
-    return __libc_realloc(ptr, size);
-}
-void* aligned_alloc(size_t alignment, size_t size) noexcept {
-    NOTE_CALLER;
-    return __libc_memalign(alignment, size);
-}
+COUNTED(void*, malloc, (size_t size), __libc_malloc(size))
+COUNTED(void*, calloc, (size_t count, size_t size), __libc_calloc(count, size))
+COUNTED(void*, realloc, (void* ptr, size_t size), __libc_realloc(ptr, size))
+COUNTED(void*, aligned_alloc, (size_t alignment, size_t size), __libc_memalign(alignment, size))
 int posix_memalign(void** out, size_t alignment, size_t size) noexcept {
-    NOTE_CALLER;
+    note(__builtin_return_address(0));
     void* p = __libc_memalign(alignment, size);
-    if (!p)
-        return ENOMEM;
-    *out = p;
-    return 0;
+    return p ? (*out = p, 0) : ENOMEM; // *out untouched on failure, as glibc leaves it
 }
 } // extern "C"
 

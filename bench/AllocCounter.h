@@ -9,12 +9,11 @@
 // run time among them, bind to the wrappers.
 namespace alloc_counter {
 
+// All: every allocation of the process, any thread. Own: those whose nearest
+// caller outside the C and C++ runtime libraries is code of this executable
+// (the viewer's code, linked in), not another library.
 struct Counts {
-    unsigned long all = 0; // every allocation of the process, any thread
-    // Those whose nearest caller outside the C and C++ runtime libraries is
-    // code of this executable (the viewer's code, linked in), not another
-    // library.
-    unsigned long own = 0;
+    unsigned long all = 0, own = 0;
 };
 
 // The allocations made while `work` runs. Finding the caller walks the stack

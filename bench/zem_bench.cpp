@@ -16,37 +16,37 @@
 // main() makes it, with main()'s heap set-up, in a scratch directory holding
 // copies of shaders/ (so --benchmark_out wants an absolute path). Standard
 // error goes to /dev/null: the program dumps that changeMetric() writes there
-// are formatted and written, only not shown.
+// are formatted and written, only not shown. The mesh benchmarks write a
+// 1,000,000-triangle torus into the scratch directory with scripts/make-torus
+// on first use.
 
 #include "app/Shell.h"
 #include "bench/AllocCounter.h"
+#include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
+#include "view/MeshBuffers.h"
 #include "view/Mouse.h"
 
 #include <GL/glew.h>
 
 #include <GL/freeglut.h>
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <malloc.h>
 #include <map>
-#include <memory>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using benchmark::State;
@@ -55,10 +55,8 @@ namespace {
 
 // The metrics as changeMetric() built and bound them, kept out of `current`'s
 // reach for the frame benchmarks; the last is the Minkowski metric at p = inf.
-const char* const kMetricNames[5] = {"euclid", "cityblock", "riemann", "minkowski",
-                                     "minkowski-inf"};
+const std::string kMetricNames[] = {"euclid", "cityblock", "riemann", "minkowski", "minkowski-inf"};
 std::unique_ptr<Metric> g_metrics[5];
-GLhandleARB g_programs[5];
 
 [[noreturn]] void fail(const std::string& message) {
     std::printf("zem_bench: %s\n", message.c_str());
@@ -78,34 +76,56 @@ void frame() {
     glFinish();
 }
 
-long pageFaults() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt + usage.ru_majflt;
+// The 1,000,000-triangle torus in binary PLY or STL (format "ply" or "stl").
+std::string torus(const std::string& format) {
+    if (!fs::exists("torus.stl") &&
+        std::system("{ " ZEMLAVOR_MAKE_TORUS " torus.ply 1000000 & " ZEMLAVOR_MAKE_TORUS
+                    " torus.stl 1000000; wait; } >/dev/null") != 0)
+        fail("scripts/make-torus failed");
+    return "torus." + format;
 }
 
 // One frame as the viewer draws it with the metric's program bound (ours)
-// or with none, by the fixed-function pipeline (base). The first frames
-// after the binding changes cost more while the driver's and the allocator's
-// state settle, and the viewer keeps its program bound: they are not timed.
+// or with none, by the fixed-function pipeline (base); primitive 3 is the
+// torus, loaded by loadMesh(). The first frames after the binding changes
+// cost more while the driver's and the allocator's state settle, and the
+// viewer keeps its program bound: they are not timed (one for the torus,
+// whose frames are long). No metric is on, as a switch benchmark may have
+// left one, so no status line is drawn.
 void frameBench(State& state, bool ours, int metric, int primitive, bool wireframe) {
+    if (primitive == 3 && !mesh)
+        loadMesh(torus("ply"));
+    delete std::exchange(current, nullptr);
     prim = primitive;
     wire = wireframe;
-    glUseProgramObjectARB(ours ? g_programs[metric] : 0);
-    for (int i = 0; i < 4; ++i)
+    ours ? g_metrics[metric]->Apply() : glUseProgramObjectARB(0);
+    for (int i = 0; i < (primitive == 3 ? 1 : 4); ++i)
         frame();
-    const long faults = pageFaults();
     for (auto _ : state)
         frame();
-    state.counters["faults/frame"] =
-        benchmark::Counter(double(pageFaults() - faults), benchmark::Counter::kAvgIterations);
     // Every frame of a kind allocates alike: counted once.
     static std::map<int, alloc_counter::Counts> counted;
-    const int kind = ((ours * 3 + metric) * 2 + primitive) * 2 + wireframe;
+    const int kind = ((ours * 5 + metric) * 4 + primitive) * 2 + wireframe;
     if (!counted.count(kind))
         counted[kind] = alloc_counter::during(frame);
     state.counters["allocs/frame"] = double(counted[kind].all);
     state.counters["own_allocs/frame"] = double(counted[kind].own);
+}
+
+// A mesh file read into the viewer's arrays and fitted to the unit sphere
+// (ours) against Assimp's import of it with the steps the reader needs:
+// triangles, one mesh in file coordinates, shared corners, smooth normals.
+void loadBench(State& state, bool ours, const char* format) {
+    const std::string file = torus(format);
+    const unsigned steps = aiProcess_Triangulate | aiProcess_PreTransformVertices |
+                           aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals;
+    for (auto _ : state) {
+        MeshData data;
+        if (ours)
+            fitUnitSphere(data = readMeshFile(file));
+        else if (!Assimp::Importer().ReadFile(file, steps)) // the scene goes with the importer
+            fail("Assimp cannot read " + file);
+    }
 }
 
 std::string readFile(const std::string& name) {
@@ -119,27 +139,25 @@ std::string readFile(const std::string& name) {
 // shader created, compiled, checked and attached, link, check, bind, and the
 // Riemannian metric's 3x3 block (its values do not change the cost).
 void switchBench(State& state, bool ours, int metric) {
-    const std::string text[3] = {readFile(kMetricNames[metric] + std::string(".vert")),
-                                 readFile("metric.vert"), readFile("metric.frag")};
-    const GLenum kinds[3] = {GL_VERTEX_SHADER_ARB, GL_VERTEX_SHADER_ARB, GL_FRAGMENT_SHADER_ARB};
+    const std::string text[3] = {readFile(kMetricNames[metric] + ".vert"), readFile("metric.vert"),
+                                 readFile("metric.frag")};
     const float block[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    GLhandleARB program = 0, shaders[3] = {};
-    const auto release = [&] {
-        for (GLhandleARB shader : shaders)
-            glDetachObjectARB(program, shader), glDeleteObjectARB(shader);
-        glDeleteObjectARB(program);
-    };
+    // The last repetition's program is released by the next one's first round.
+    static GLhandleARB program = 0, shaders[3] = {};
     for (auto _ : state) {
         if (ours) {
             switchMetric(metric);
             continue;
         }
         if (program)
-            release();
+            for (GLhandleARB shader : shaders)
+                glDetachObjectARB(program, shader), glDeleteObjectARB(shader);
+        glDeleteObjectARB(program); // 0 is ignored
         program = glCreateProgramObjectARB();
         GLint ok = 0;
         for (int i = 0; i < 3; ++i) {
-            shaders[i] = glCreateShaderObjectARB(kinds[i]);
+            shaders[i] =
+                glCreateShaderObjectARB(i < 2 ? GL_VERTEX_SHADER_ARB : GL_FRAGMENT_SHADER_ARB);
             const GLcharARB* source = text[i].c_str();
             glShaderSourceARB(shaders[i], 1, &source, nullptr);
             glCompileShaderARB(shaders[i]);
@@ -158,8 +176,6 @@ void switchBench(State& state, bool ours, int metric) {
         if (metric == 3)
             glUniform1fARB(glGetUniformLocationARB(program, "p"), 3.0f);
     }
-    if (program)
-        release();
 }
 
 long residentKiB() {
@@ -168,11 +184,14 @@ long residentKiB() {
     return pages * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// Live program and shader objects; shaders are made after their program, so
-// a margin above the highest program handle covers every name handed out.
-int liveObjects(GLuint highestProgram) {
+// Live program and shader objects up to a margin above the bound program:
+// every name handed out when that is the newest program or a few older, as
+// Mesa hands out names in increasing order and makes a program's shaders
+// after it.
+int liveObjects() {
     int live = 0;
-    for (GLuint name = 1; name <= highestProgram + 64; ++name)
+    const GLuint last = glGetHandleARB(GL_PROGRAM_OBJECT_ARB) + 64;
+    for (GLuint name = 1; name <= last; ++name)
         live += (glIsProgram(name) ? 1 : 0) + (glIsShader(name) ? 1 : 0);
     return live;
 }
@@ -182,16 +201,12 @@ int liveObjects(GLuint highestProgram) {
 void growthBench(State& state) {
     for (int i = 0; i < 100; ++i)
         switchMetric(i % 3);
-    GLuint highest = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
-    const int objects = liveObjects(highest);
+    const int objects = liveObjects();
     const long kib = residentKiB();
-    int i = 0;
-    for (auto _ : state) {
-        switchMetric(i++ % 3);
-        highest = std::max(highest, glGetHandleARB(GL_PROGRAM_OBJECT_ARB));
-    }
+    for (auto _ : state)
+        switchMetric(int(state.iterations() % 3));
     state.counters["rss_growth_kib"] = double(residentKiB() - kib);
-    state.counters["gl_objects_growth"] = liveObjects(highest) - objects;
+    state.counters["gl_objects_growth"] = liveObjects() - objects;
 }
 
 // Work the viewer does between frames (ours) against one frame under the
@@ -203,19 +218,18 @@ void betweenFramesBench(State& state, bool ours, int metric) {
     prim = 0;
     wire = false;
     current = g_metrics[metric].get();
-    glUseProgramObjectARB(g_programs[metric]);
-    const int objects = liveObjects(g_programs[4]);
+    current->Apply();
+    const int objects = liveObjects();
     auto now = std::chrono::steady_clock::now();
-    int i = 0;
     for (auto _ : state) {
         if (!ours)
             frame();
         else if (metric == 3)
-            setP(i++ % 2 ? 3.0f : raiseP(3.0f));
+            setP(state.iterations() % 2 ? 3.0f : raiseP(3.0f));
         else
             reloadChanged(now += std::chrono::milliseconds(200));
     }
-    state.counters["gl_objects_growth"] = liveObjects(g_programs[4]) - objects;
+    state.counters["gl_objects_growth"] = liveObjects() - objects;
     current = nullptr;
 }
 
@@ -247,16 +261,15 @@ void startupBench(State& state, bool ours) {
         if (pipe2(fds, O_CLOEXEC) != 0 || posix_spawn_file_actions_init(&actions) != 0)
             fail("no pipe");
         posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+        // Standard output to /dev/null; standard error already goes there.
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = 0;
         if (posix_spawn(&pid, program, &actions, nullptr, argv, environ) != 0)
             fail(std::string("cannot start ") + program);
         posix_spawn_file_actions_destroy(&actions);
         close(fds[1]);
-        pollfd ready{fds[0], POLLIN, 0};
         char byte = 0;
-        const bool shown = poll(&ready, 1, 30000) == 1 && read(fds[0], &byte, 1) == 1;
+        const bool shown = read(fds[0], &byte, 1) == 1; // 0: it ended first
         state.PauseTiming();
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
@@ -267,63 +280,51 @@ void startupBench(State& state, bool ours) {
     }
 }
 
+// Registers `name`, running fn(state, args...) `iterations` times in each
+// of its repetitions and timed in CPU time of the whole process (every
+// thread: the GL's rasterizer threads too), which other jobs on the machine
+// disturb far less than wall time; or in wall time alone (`wall`) where the
+// work is in another process. Wall time is recorded either way.
+template <class Fn, class... Args>
+void add(const std::string& name, int iterations, int repetitions, bool wall, Fn fn, Args... args) {
+    auto* b =
+        benchmark::RegisterBenchmark(name.c_str(), fn, args...)->Unit(benchmark::kMillisecond);
+    b->Iterations(iterations)->Repetitions(repetitions);
+    wall ? b->UseRealTime() : b->MeasureProcessCPUTime();
+}
+
 // Registers the two sides of a comparison: stem + "/ours" runs
 // fn(state, true, args...) and stem + "/base" fn(state, false, args...).
-// Each repetition times `iterations` runs, in CPU time of the whole process
-// (every thread: the GL's rasterizer threads too), which other jobs on the
-// machine disturb far less than wall time; wall time is recorded as well.
 template <class Fn, class... Args>
 void compare(const std::string& stem, int iterations, int repetitions, Fn fn, Args... args) {
     for (const bool ours : {true, false})
-        benchmark::RegisterBenchmark((stem + (ours ? "/ours" : "/base")).c_str(), fn, ours, args...)
-            ->Unit(benchmark::kMillisecond)
-            ->MeasureProcessCPUTime()
-            ->Iterations(iterations)
-            ->Repetitions(repetitions);
+        add(stem + (ours ? "/ours" : "/base"), iterations, repetitions, stem == "startup", fn, ours,
+            args...); // start-up's work is in another process: wall time
 }
 
 void registerAll() {
     for (int m = 0; m < 5; ++m) {
         for (const char* kind : {"sphere/wire", "sphere/solid", "teapot/wire", "teapot/solid"})
-            compare(std::string("frame/") + kMetricNames[m] + "/" + kind, 4, 60, frameBench, m,
-                    kind[0] == 't', kind[7] == 'w');
-        if (m < 4)
-            compare(std::string("switch/") + kMetricNames[m], 4, 60, switchBench, m);
+            compare("frame/" + kMetricNames[m] + "/" + kind, 4, 60, frameBench, m, kind[0] == 't',
+                    kind[7] == 'w');
+        if (m < 4) {
+            compare("switch/" + kMetricNames[m], 4, 60, switchBench, m);
+            compare("frame/" + kMetricNames[m] + "/torus-1M/solid", 2, 8, frameBench, m, 3, false);
+        }
     }
     compare("between-frames/p-step", 4, 60, betweenFramesBench, 3);
     compare("between-frames/watch-riemann", 4, 60, betweenFramesBench, 2);
-    benchmark::RegisterBenchmark("reload/save to rebuilt", reloadBench)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(10);
-    for (const bool ours : {true, false}) // the work is in another process: wall time
-        benchmark::RegisterBenchmark(ours ? "startup/ours" : "startup/base", startupBench, ours)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime()
-            ->Iterations(1)
-            ->Repetitions(30);
-    benchmark::RegisterBenchmark("growth/10000 switches", growthBench)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(10000);
+    compare("startup", 1, 20, startupBench);
+    for (const char* format : {"ply", "stl"})
+        compare(std::string("load/torus-1M.") + format, 1, 5, loadBench, format);
+    add("reload/save to rebuilt", 1, 10, true, reloadBench);
+    add("growth/10000 switches", 10000, 1, false, growthBench);
 }
 
-// A scratch working directory holding copies of the shipped shader files.
-struct ScratchDir {
-    fs::path path = fs::temp_directory_path() / ("zem-bench-" + std::to_string(getpid()));
-    ScratchDir() {
-        fs::create_directory(path);
-        for (const auto& entry : fs::directory_iterator(ZEMLAVOR_SHADER_DIR))
-            fs::copy_file(entry.path(), path / entry.path().filename());
-        fs::current_path(path);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
+} // namespace
 
-void openWindow(int& argc, char** argv) {
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
     mallopt(M_TRIM_THRESHOLD, 64 << 20); // as main() does, first
     glutInit(&argc, argv);
     glutInitWindowSize(400, 400);
@@ -337,35 +338,28 @@ void openWindow(int& argc, char** argv) {
         fail("the GL has no ARB shader objects");
     // Let the server map the window, so that every swap copies the frame to
     // the screen, and let GLUT deliver its first events.
-    for (int i = 0; i < 50; ++i) {
-        glutMainLoopEvent();
-        usleep(2000);
-    }
+    for (int i = 0; i < 50; ++i)
+        glutMainLoopEvent(), usleep(2000);
     Reshape(400, 400);
-}
-
-} // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    openWindow(argc, argv);
-    ScratchDir scratch;
+    // A scratch working directory holding copies of the shipped shader files.
+    const fs::path scratch = fs::temp_directory_path() / ("zem-bench-" + std::to_string(getpid()));
+    fs::copy(ZEMLAVOR_SHADER_DIR, scratch);
+    fs::current_path(scratch);
     if (!std::freopen("/dev/null", "w", stderr))
         fail("cannot silence standard error");
     for (int m = 0; m < 5; ++m) {
         setP(m == 4 ? std::numeric_limits<float>::infinity() : 3.0f);
         switchMetric(std::min(m, 3));
-        g_programs[m] = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
         g_metrics[m].reset(current);
         current = nullptr;
     }
-    for (const GLenum name : {GL_RENDERER, GL_VERSION})
-        benchmark::AddCustomContext(name == GL_RENDERER ? "GL_RENDERER" : "GL_VERSION",
-                                    reinterpret_cast<const char*>(glGetString(name)));
+    benchmark::AddCustomContext("GL_RENDERER", (const char*)glGetString(GL_RENDERER));
+    benchmark::AddCustomContext("GL_VERSION", (const char*)glGetString(GL_VERSION));
     registerAll();
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    for (auto& metric : g_metrics)
-        metric.reset();
-    return 0;
+    fs::remove_all(scratch);
+    // Ends without destructors, as fail() does: the GL objects go with the
+    // process.
+    std::fflush(stdout);
+    std::_Exit(0);
 }
