@@ -90,12 +90,13 @@ std::string torus(const std::string& format) {
 // torus, loaded by loadMesh(). The first frames after the binding changes
 // cost more while the driver's and the allocator's state settle, and the
 // viewer keeps its program bound: they are not timed (one for the torus,
-// whose frames are long). No metric is on, as a switch benchmark may have
-// left one, so no status line is drawn.
+// whose frames are long). The metric is on for ours, so the status line is
+// drawn as the viewer draws it by default; none is for base.
 void frameBench(State& state, bool ours, int metric, int primitive, bool wireframe) {
     if (primitive == 3 && !mesh)
         loadMesh(torus("ply"));
-    delete std::exchange(current, nullptr);
+    delete std::exchange(current, nullptr); // what a switch benchmark left
+    current = ours ? g_metrics[metric].get() : nullptr;
     prim = primitive;
     wire = wireframe;
     ours ? g_metrics[metric]->Apply() : glUseProgramObjectARB(0);
@@ -110,6 +111,7 @@ void frameBench(State& state, bool ours, int metric, int primitive, bool wirefra
         counted[kind] = alloc_counter::during(frame);
     state.counters["allocs/frame"] = double(counted[kind].all);
     state.counters["own_allocs/frame"] = double(counted[kind].own);
+    current = nullptr; // g_metrics owns it
 }
 
 // A mesh file read into the viewer's arrays and fitted to the unit sphere
