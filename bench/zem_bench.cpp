@@ -95,8 +95,8 @@ std::string torus(const std::string& format) {
 void frameBench(State& state, bool ours, int metric, int primitive, bool wireframe) {
     if (primitive == 3 && !mesh)
         loadMesh(torus("ply"));
-    delete std::exchange(current, nullptr); // what a switch benchmark left
-    current = ours ? g_metrics[metric].get() : nullptr;
+    // Deletes what a switch benchmark left on.
+    delete std::exchange(current, ours ? g_metrics[metric].get() : nullptr);
     prim = primitive;
     wire = wireframe;
     ours ? g_metrics[metric]->Apply() : glUseProgramObjectARB(0);
@@ -289,9 +289,8 @@ void startupBench(State& state, bool ours) {
 // work is in another process. Wall time is recorded either way.
 template <class Fn, class... Args>
 void add(const std::string& name, int iterations, int repetitions, bool wall, Fn fn, Args... args) {
-    auto* b =
-        benchmark::RegisterBenchmark(name.c_str(), fn, args...)->Unit(benchmark::kMillisecond);
-    b->Iterations(iterations)->Repetitions(repetitions);
+    auto* b = benchmark::RegisterBenchmark(name.c_str(), fn, args...);
+    b->Unit(benchmark::kMillisecond)->Iterations(iterations)->Repetitions(repetitions);
     wall ? b->UseRealTime() : b->MeasureProcessCPUTime();
 }
 
