@@ -23,24 +23,26 @@ std::vector<float> v(const Tuple& t) {
     return {t[0], t[1], t[2], t[3]};
 }
 
+// The first byte of the pixel at (200, 200) in a picture read back.
+constexpr size_t middle = (200 * 400 + 200) * 3;
+
 std::vector<float> centre(const std::vector<unsigned char>& rgb) {
-    return std::vector<float>(rgb.begin() + 80200 * 3, rgb.begin() + 80200 * 3 + 3);
+    return std::vector<float>(rgb.begin() + middle, rgb.begin() + middle + 3);
 }
 
 // Distance from the centre of the picture to the edge of what is drawn along
 // the unit direction (dx, dy), to a quarter pixel; 0 when the centre is empty.
 double radius(const std::vector<unsigned char>& rgb, double dx, double dy) {
     double t = 0;
-    for (size_t i = 80200 * 3; t < 199 && rgb[i] + rgb[i + 1] + rgb[i + 2] > 24; t += 0.25)
+    for (size_t i = middle; t < 199 && rgb[i] + rgb[i + 1] + rgb[i + 2] > 24; t += 0.25)
         i = (size_t(200 + (t + 0.25) * dy) * 400 + size_t(200 + (t + 0.25) * dx)) * 3;
     return t;
 }
 
 // What a metric switch writes: the new program's dump, its own shader first.
 std::string dump(const std::string& own) {
-    return "Using shader dumped below:\nDump of ShaderProg object:\nNo error log to dump for this "
-           "ShaderProg\n"
-           "No info log for shader " +
+    return "Using shader dumped below:\nDump of ShaderProg object:\n"
+           "No error log to dump for this ShaderProg\nNo info log for shader " +
            own + "\nNo info log for shader metric.vert\nNo info log for shader metric.frag\n";
 }
 
