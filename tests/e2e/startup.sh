@@ -20,7 +20,7 @@ expect_eq "$(grep -c 'larger than the GL can draw' err)" 1 "warnings on stderr"
 for quit in q Escape; do
     [ "$quit" = q ] || start
     key "$quit"
-    wait_exit
+    wait_exit 30
     expect_eq "$code $(head -n 1 out)" "0 Your graphics card is the shit" "status and output after $quit"
 done
 
