@@ -24,9 +24,9 @@ std::string token(const std::string& text, float f, int n) {
 // has none, converted by the C library; the matrix holds the first four
 // numbers of the first four lines, the rest 0; blocks are row-major copies of
 // its top-left n x n corner, for n = 2..4 only.
-void readerTarget(const uint8_t* data, size_t size) {
+void readerTarget(const std::string& text) {
     static const TempDir dir;
-    const std::string text(reinterpret_cast<const char*>(data), size), path = dir.write("in", text);
+    const std::string path = dir.write("in", text);
     std::string want, got;
     float entries[4][4] = {};
     std::istringstream pieces(text + "\n");
@@ -74,7 +74,7 @@ void readerTarget(const uint8_t* data, size_t size) {
 
 #ifdef ZEMLAVOR_FUZZ_TARGET
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    readerTarget(data, size);
+    readerTarget({reinterpret_cast<const char*>(data), size});
     return 0;
 }
 #else
@@ -90,9 +90,7 @@ TEST(FuzzCorpusReplay, EveryInputKeepsTheProperties) {
         if (entry.is_regular_file()) {
             std::ifstream in(entry.path(), std::ios::binary);
             const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-            EXPECT_NO_THROW(
-                readerTarget(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
-                << entry.path();
+            EXPECT_NO_THROW(readerTarget(bytes)) << entry.path();
             ++inputs;
         }
     EXPECT_GE(inputs, 10) << "a misplaced corpus would pass unnoticed";
