@@ -51,14 +51,11 @@ private:
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        glUseProgramObjectARB(0);
-        Camera::getInstance()->setLookAt(Tuple(0, 0, 0, 0));
-        Camera::getInstance()->setCartLocation(Tuple(10, 10, 10, 0));
+        camera->setLookAt(Tuple(0, 0, 0, 0));
+        camera->setCartLocation(Tuple(10, 10, 10, 0));
         Reshape(400, 400);
         glLoadIdentity();
         std::tie(wire, prim, showStatus) = std::tuple(true, 0, false);
-        while (glGetError() != GL_NO_ERROR) {
-        }
     }
     void TearDown() override {
         delete current;
@@ -67,10 +64,11 @@ protected:
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "a GL error was left behind";
     }
 
-    // The test's working directory, and its standard error (quiet unless a
-    // test captures it itself).
+    // The test's working directory, its standard error (quiet unless a test
+    // captures it itself), and the viewer's camera.
     ShaderDir dir;
     CerrCapture quiet;
+    Camera* const camera = Camera::getInstance();
 
     // The back buffer as RGB bytes, 400x400, bottom row first.
     static Pixels readPixels() {
@@ -83,11 +81,6 @@ protected:
     static Pixels frame() {
         drawScene();
         return readPixels();
-    }
-    static std::vector<float> getFloats(GLenum name, int count) {
-        std::vector<float> values(count);
-        glGetFloatv(name, values.data());
-        return values;
     }
     // Names of the live shader and program objects. The GL names new objects
     // past the highest name it gave, so a fresh probe is named above them all.
