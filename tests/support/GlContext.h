@@ -3,47 +3,18 @@
 #include <GL/glew.h>
 
 #include "TempDir.h"
+#include "app/Shell.h"
+#include "metric/Metric.h"
+#include "view/Camera.h"
 
 #include <gtest/gtest.h>
 
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <vector>
 
-// Fixture for tests on the test program's one 400x400 double-buffered GLUT
-// window with a depth buffer (GlContext.cpp makes it; GLUT's main loop never
-// runs). Each test starts with no program bound, identity matrices and the
-// whole viewport, and fails if it leaves a GL error behind.
-class GlTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        glUseProgramObjectARB(0);
-        glViewport(0, 0, 400, 400);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        while (glGetError() != GL_NO_ERROR) {
-        }
-    }
-    void TearDown() override {
-        glUseProgramObjectARB(0);
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "a GL error was left behind";
-    }
-
-    // The back buffer as RGB bytes, 400x400, bottom row first.
-    static std::vector<unsigned char> readPixels() {
-        std::vector<unsigned char> pixels(400 * 400 * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 400, 400, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    }
-    static std::vector<float> getFloats(GLenum name, int count) {
-        std::vector<float> values(count);
-        glGetFloatv(name, values.data());
-        return values;
-    }
-};
+using Pixels = std::vector<unsigned char>;
 
 // While it lives, the working directory is this scratch folder, holding
 // copies of the shipped shader files and riemann.mat.
@@ -69,4 +40,57 @@ public:
 private:
     std::ostringstream m_buffer;
     std::streambuf* m_previous;
+};
+
+// Fixture for tests on the test program's one 400x400 double-buffered GLUT
+// window with a depth buffer (GlContext.cpp makes it; GLUT's main loop never
+// runs). Each test starts with the viewer as at start-up (no metric, the wire
+// sphere seen from (10, 10, 10), the whole window) but with the status line
+// off, in a scratch copy of the shaders, and fails if it leaves a GL error
+// behind.
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        camera->setLookAt(Tuple(0, 0, 0, 0));
+        camera->setCartLocation(Tuple(10, 10, 10, 0));
+        Reshape(400, 400);
+        glLoadIdentity();
+        std::tie(wire, prim, showStatus) = std::tuple(true, 0, false);
+    }
+    void TearDown() override {
+        delete current;
+        current = nullptr;
+        glUseProgramObjectARB(0);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "a GL error was left behind";
+    }
+
+    // The test's working directory, its standard error (quiet unless a test
+    // captures it itself), and the viewer's camera.
+    ShaderDir dir;
+    CerrCapture quiet;
+    Camera* const camera = Camera::getInstance();
+
+    // The back buffer as RGB bytes, 400x400, bottom row first.
+    static Pixels readPixels() {
+        Pixels pixels(400 * 400 * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 400, 400, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+    // One frame as the viewer draws it, read back before the swap.
+    static Pixels frame() {
+        drawScene();
+        return readPixels();
+    }
+    // Names of the live shader and program objects. The GL names new objects
+    // past the highest name it gave, so a fresh probe is named above them all.
+    static std::set<GLuint> live() {
+        const GLhandleARB probe = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
+        glDeleteObjectARB(probe);
+        std::set<GLuint> names;
+        for (GLuint name = 1; name < probe; ++name)
+            if (glIsShader(name) || glIsProgram(name))
+                names.insert(name);
+        return names;
+    }
 };

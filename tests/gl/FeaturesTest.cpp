@@ -1,0 +1,168 @@
+// The viewer's later additions on a real GL context: meshes from files, the
+// Minkowski metric's keys and sweep, live reload of the metric's
+// files and the text over the picture.
+#include "shader/ShaderProg.h"
+#include "support/GlContext.h"
+#include "view/MeshBuffers.h"
+#include "view/Overlay.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+using MeshTest = GlTest;
+using MinkowskiTest = GlTest;
+using ReloadTest = GlTest;
+
+// 4 shows the loaded mesh under the metric's program, filled or as lines.
+// Drawing it leaves no buffer, array or line mode behind: the sphere, drawn
+// by GLUT from client memory, looks as before. A new mesh frees the old one's
+// buffers. Without a mesh, the mesh's index draws nothing and falls back to
+// the sphere.
+TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
+    changeMetric(0);
+    const auto draw = [](int shape, bool lines) {
+        std::tie(prim, wire) = std::tuple(shape, lines);
+        return frame();
+    };
+    const Pixels sphere = draw(0, false);
+    // Corners 2 from (10, 2, 2) along the axes: fitted, the unit octahedron.
+    dir.write("oct.obj", "v 12 2 2\nv 8 2 2\nv 10 4 2\nv 10 0 2\nv 10 2 4\nv 10 2 0\nf 1 3 5\n"
+                         "f 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n");
+    loadMesh(dir.path() + "/oct.obj");
+    const GLuint buffer = mesh->vertexBuffer();
+    processNormalKeys('4', 0, 0);
+    ASSERT_EQ(prim, 3);
+    const Pixels solid = draw(3, false);
+    // Euclidean shading follows the position, so the face toward the eye is
+    // shaded at the centre as the sphere is.
+    const size_t centre = (200 * 400 + 200) * 3;
+    for (size_t c = centre; c < centre + 3; ++c)
+        EXPECT_NEAR(solid[c], sphere[c], 3) << c;
+    EXPECT_NE(draw(3, true), solid);
+    // Left enabled, the arrays would be read from stale pointers by the next
+    // client-memory draw that does not set them.
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY));
+    EXPECT_EQ(draw(0, false), sphere);
+    loadMesh(ZEMLAVOR_SHADER_DIR "/../examples/torus.ply");
+    EXPECT_FALSE(glIsBuffer(buffer));
+    mesh.reset();
+    EXPECT_EQ(draw(3, false), Pixels(400 * 400 * 3, 0));
+    EXPECT_EQ(prim, 0);
+}
+
+// The shell's p and the bound program's uniform (0 standing for infinity).
+void expectP(float want, const std::string& when) {
+    const GLhandleARB program = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
+    float held = -1;
+    glGetUniformfvARB(program, glGetUniformLocationARB(program, "p"), &held);
+    EXPECT_FLOAT_EQ(getP(), want) << when;
+    EXPECT_FLOAT_EQ(held, std::isinf(want) ? 0 : want) << when;
+}
+
+// Keys from p = 3 step through 2^(k/4) (2 on the way down) to the ends and
+// move p and the uniform together without building anything; `m` builds with
+// the shell's p; the sweep follows the clock it is given from the first frame
+// after `a`, not the frames, and the frame drives it.
+TEST_F(MinkowskiTest, KeysAndSweepSetTheUniformWithoutBuilding) {
+    changeMetric(3);
+    const std::set<GLuint> objects = live();
+    const std::string up(40, '+'), down(40, '-');
+    const std::pair<std::string, float> cases[] = {
+        {"+", std::exp2(1.75f)}, {"=", std::exp2(1.75f)}, {"---", 2},  {"----", std::exp2(0.75f)},
+        {up, INFINITY},          {up + "-", 64},          {down, 0.5f}};
+    for (const auto& [keys, want] : cases) {
+        setP(3);
+        for (char key : keys)
+            processNormalKeys(static_cast<unsigned char>(key), 0, 0);
+        expectP(want, keys);
+    }
+    EXPECT_EQ(live(), objects);
+    changeMetric(0);
+    processNormalKeys('m', 0, 0);
+    expectP(0.5f, "rebuilt");
+    processNormalKeys('a', 0, 0);
+    for (auto [ms, want] : {std::pair{5000, 1.0f}, {5000, 1.0f}, {7500, 2.0f}, {9900, INFINITY}})
+        expectP((advanceSweep(ms), want), std::to_string(ms));
+    processNormalKeys('a', 0, 0);
+    advanceSweep(12500);
+    expectP(INFINITY, "stopped");
+    processNormalKeys('a', 0, 0);
+    renderScene();
+    expectP(1, "the frame drives the sweep");
+}
+
+// Polls five times, 100 ms of the test's clock apart; how many rebuilt.
+int settle() {
+    static auto now = std::chrono::steady_clock::now();
+    int rebuilds = 0;
+    for (int i = 0; i < 5; ++i)
+        rebuilds += reloadChanged(now += std::chrono::milliseconds(100));
+    return rebuilds;
+}
+
+// Each case switches to a metric and edits one file: first, unless null, it
+// leaves `halfway` in it ("-": deletes it), which is built and says `said`
+// (and, for a compiler's or linker's error, the first lines of its log) over
+// the picture; then it saves the file as it was plus a line, watching on or
+// off. Each save rebuilds once, the message goes, and one program is left.
+TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
+    const char* compileError = "#version 120\nfloat metricNorm(vec3 p) { broken }\n";
+    const std::tuple<int, const char*, const char*, const char*, bool, int> cases[] = {
+        {0, "metric.frag", nullptr, "", true, 1},
+        {1, "cityblock.vert", nullptr, "", true, 1},
+        {2, "riemann.mat", "", "", true, 2},
+        {1, "metric.vert", "-", "File not found: metric.vert", true, 2},
+        {0, "euclid.vert", compileError, "Shader::compile() error: euclid.vert", true, 2},
+        {0, "euclid.vert", "#version 120\nvoid unused() {}\n", "ShaderProg::link() error", true, 2},
+        {0, "euclid.vert", nullptr, "", false, 0},
+        {0, "cityblock.vert", nullptr, "", true, 0}};
+    // Draws a frame; its top 30 rows, where the failure box goes.
+    const auto box = [] {
+        const Pixels p = frame();
+        return Pixels(p.end() - 30 * 400 * 3, p.end());
+    };
+    const Pixels none(30 * 400 * 3, 0);
+    for (auto [metric, file, halfway, said, watch, want] : cases) {
+        changeMetric(metric);
+        setWatching(watch);
+        std::ostringstream text;
+        text << std::ifstream(file).rdbuf() << "\n";
+        int rebuilds = 0;
+        if (halfway) {
+            *halfway == '-' ? void(std::remove(file)) : void(dir.write(file, halfway));
+            rebuilds += settle();
+            EXPECT_EQ(failureLines().empty() ? "" : failureLines()[0], said);
+            EXPECT_EQ(failureLines().size() > 1, std::string(said).find("error") < 99);
+            const Pixels shown = box();
+            EXPECT_EQ(shown != none, *said != 0) << said;
+            EXPECT_EQ(box(), shown) << "copied unlike drawn";
+        }
+        dir.write(file, text.str());
+        EXPECT_EQ(rebuilds + settle(), want) << file << " watched " << watch;
+        EXPECT_TRUE(failureLines().empty() && box() == none) << file;
+    }
+    EXPECT_EQ(ShaderProg::s_shaderProgs->size(), 1u);
+}
+
+// "∞" is a glyph of its own, one character wide: not '?' nor its three bytes.
+TEST_F(ReloadTest, OverlayDrawsInfinity) {
+    const auto image = [](const char* text) {
+        const float white[3] = {1, 1, 1};
+        glClear(GL_COLOR_BUFFER_BIT);
+        Overlay(Overlay::Corner::BottomLeft, white).draw({text});
+        return readPixels();
+    };
+    const Pixels infinity = image("\xe2\x88\x9ex"), blank = image(" x");
+    int inFirstCell = 0, elsewhere = 0;
+    for (size_t i = 0; i < infinity.size(); ++i)
+        (i / 3 % 400 < Overlay::kMargin + Overlay::kCharWidth ? inFirstCell : elsewhere) +=
+            infinity[i] != blank[i];
+    EXPECT_GT(inFirstCell, 0);
+    EXPECT_EQ(elsewhere, 0);
+    EXPECT_NE(infinity, image("?x"));
+}
+
+} // namespace
