@@ -4,7 +4,6 @@
 #include "shader/ShaderProg.h"
 #include "support/GlContext.h"
 #include "view/MeshBuffers.h"
-#include "view/Overlay.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,9 +17,8 @@ using ReloadTest = GlTest;
 
 // 4 shows the loaded mesh under the metric's program, filled or as lines.
 // Drawing it leaves no buffer, array or line mode behind: the sphere, drawn
-// by GLUT from client memory, looks as before. A new mesh frees the old one's
-// buffers. Without a mesh, the mesh's index draws nothing and falls back to
-// the sphere.
+// by GLUT from client memory, looks as before. Without a mesh, the mesh's index draws nothing and
+// falls back to the sphere.
 TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     changeMetric(0);
     const auto draw = [](int shape, bool lines) {
@@ -32,7 +30,6 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     dir.write("oct.obj", "v 12 2 2\nv 8 2 2\nv 10 4 2\nv 10 0 2\nv 10 2 4\nv 10 2 0\nf 1 3 5\n"
                          "f 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n");
     loadMesh(dir.path() + "/oct.obj");
-    const GLuint buffer = mesh->vertexBuffer();
     processNormalKeys('4', 0, 0);
     ASSERT_EQ(prim, 3);
     const Pixels solid = draw(3, false);
@@ -46,8 +43,6 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     // client-memory draw that does not set them.
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY));
     EXPECT_EQ(draw(0, false), sphere);
-    loadMesh(ZEMLAVOR_SHADER_DIR "/../examples/torus.ply");
-    EXPECT_FALSE(glIsBuffer(buffer));
     mesh.reset();
     EXPECT_EQ(draw(3, false), Pixels(400 * 400 * 3, 0));
     EXPECT_EQ(prim, 0);
@@ -86,10 +81,8 @@ TEST_F(MinkowskiTest, KeysAndSweepSetTheUniformWithoutBuilding) {
     processNormalKeys('a', 0, 0);
     for (auto [ms, want] : {std::pair{5000, 1.0f}, {5000, 1.0f}, {7500, 2.0f}, {9900, INFINITY}})
         expectP((advanceSweep(ms), want), std::to_string(ms));
-    processNormalKeys('a', 0, 0);
-    advanceSweep(12500);
-    expectP(INFINITY, "stopped");
-    processNormalKeys('a', 0, 0);
+    processNormalKeys('a', 0, 0); // stops it
+    processNormalKeys('a', 0, 0); // and starts it again, from the next frame
     renderScene();
     expectP(1, "the frame drives the sweep");
 }
@@ -136,33 +129,13 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
             rebuilds += settle();
             EXPECT_EQ(failureLines().empty() ? "" : failureLines()[0], said);
             EXPECT_EQ(failureLines().size() > 1, std::string(said).find("error") < 99);
-            const Pixels shown = box();
-            EXPECT_EQ(shown != none, *said != 0) << said;
-            EXPECT_EQ(box(), shown) << "copied unlike drawn";
+            EXPECT_EQ(box() != none, *said != 0) << said;
         }
         dir.write(file, text.str());
         EXPECT_EQ(rebuilds + settle(), want) << file << " watched " << watch;
         EXPECT_TRUE(failureLines().empty() && box() == none) << file;
     }
     EXPECT_EQ(ShaderProg::s_shaderProgs->size(), 1u);
-}
-
-// "∞" is a glyph of its own, one character wide: not '?' nor its three bytes.
-TEST_F(ReloadTest, OverlayDrawsInfinity) {
-    const auto image = [](const char* text) {
-        const float white[3] = {1, 1, 1};
-        glClear(GL_COLOR_BUFFER_BIT);
-        Overlay(Overlay::Corner::BottomLeft, white).draw({text});
-        return readPixels();
-    };
-    const Pixels infinity = image("\xe2\x88\x9ex"), blank = image(" x");
-    int inFirstCell = 0, elsewhere = 0;
-    for (size_t i = 0; i < infinity.size(); ++i)
-        (i / 3 % 400 < Overlay::kMargin + Overlay::kCharWidth ? inFirstCell : elsewhere) +=
-            infinity[i] != blank[i];
-    EXPECT_GT(inFirstCell, 0);
-    EXPECT_EQ(elsewhere, 0);
-    EXPECT_NE(infinity, image("?x"));
 }
 
 } // namespace

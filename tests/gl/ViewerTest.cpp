@@ -8,8 +8,6 @@
 #include <gmock/gmock.h>
 
 #include <array>
-#include <functional>
-#include <random>
 
 namespace {
 
@@ -52,7 +50,7 @@ TEST_F(ViewerTest, ReshapeLoadsWhatGluGives) {
 // +x toward +y, upward tilts it down from +z, and it stays 1 degree off the
 // poles. A middle drag zooms 0.1 units a pixel: upward away, downward closer
 // and through the look-at point out on the other side, skipping a step that
-// would land on it. A left drag moves nothing. Each drag goes in two steps,
+// would land on it. Each drag goes in two steps,
 // after a press GLUT never reported released (which the passive motion before
 // the drag forgets); a motion after the release moves nothing.
 TEST_F(ViewerTest, DragsMoveTheEye) {
@@ -63,12 +61,10 @@ TEST_F(ViewerTest, DragsMoveTheEye) {
         {{10, 0, 0, 0}, GLUT_RIGHT_BUTTON, 30, 0, {c30, -5, 0, 0}},
         {{0, 10, 0, 0}, GLUT_RIGHT_BUTTON, 0, -60, {0, 5, -c30, 0}},
         {{0, 0, 10, 0}, GLUT_RIGHT_BUTTON, 0, 2, {s1, 0, c1, 0}},
-        {{0, 0, -10, 0}, GLUT_RIGHT_BUTTON, 0, -2, {s1, 0, -c1, 0}},
         {{0, 0, 10, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 11, 0}},
         {{0.3f, 0, 0.4f, 0}, GLUT_MIDDLE_BUTTON, 0, 8, {-0.18f, 0, -0.24f, 0}},
         {{0, 0, 0, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 1, 0}},
         {{0, 0, 1, 0}, GLUT_MIDDLE_BUTTON, 0, 20, {0, 0, 1, 0}},
-        {{10, 0, 0, 0}, GLUT_LEFT_BUTTON, 40, 40, {10, 0, 0, 0}},
     };
     for (const auto& [from, button, dx, dy, to] : cases) {
         camera->setCartLocation(from);
@@ -84,8 +80,7 @@ TEST_F(ViewerTest, DragsMoveTheEye) {
 }
 
 // f toggles wireframe, 1 to 3 choose the sphere or the teapot; keys are
-// case-sensitive and others do nothing. A primitive out of range is reset to
-// the sphere by the next frame.
+// case-sensitive and others do nothing.
 TEST_F(ViewerTest, KeysChooseFillAndShape) {
     const std::string keys = "f3F12ETRf", wires = "000000001", prims = "022011111";
     for (size_t k = 0; k < keys.size(); ++k) {
@@ -93,9 +88,6 @@ TEST_F(ViewerTest, KeysChooseFillAndShape) {
         EXPECT_EQ(std::tuple(wire, prim), std::tuple(wires[k] == '1', prims[k] - '0')) << keys[k];
     }
     EXPECT_EQ(current, nullptr) << "a metric key is case-sensitive";
-    prim = 7;
-    frame();
-    EXPECT_EQ(prim, 0);
 }
 
 // Each metric key builds its metric from the files, with the shell's p for
@@ -113,13 +105,8 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereInItsColour) {
         {'t', 3, "", {0.3f, 0.95f, 0.4f}, {corner, corner, corner * M_SQRT1_2}},
         // Semi-axis 0.5 along x: the disc squeezed sideways.
         {'r', 3, "4 0 0\n0 1 0\n0 0 1", {.35f, .55f, 1}, {disc / 2, disc, ellipse}},
-        // Undefined, so not drawn, where x^2 - y^2 + z^2 <= 0: around the line of sight.
-        {'r', 3, "1 0 0\n0 -1 0\n0 0 1\n", {0, 0, 0}, {0, 0, 0}},
         {'m', 1, "", minkowski, {corner, corner, corner * M_SQRT1_2}},
-        {'m', 2, "", minkowski, {disc, disc, disc}},
         {'m', INFINITY, "", minkowski, {cube, cube, cube * M_SQRT2}},
-        // Pinched: |x|^0.5 + |z|^0.5 <= 1 reaches (1/4, 1/4) on the diagonal.
-        {'m', 0.5f, "", minkowski, {corner, corner, corner * M_SQRT2 / 4}},
     };
     // The eye is the location plus the look-at point, +z up.
     camera->setLookAt(Tuple(0, -1, 0, 0));
@@ -189,12 +176,6 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
         const std::string text = cerr.text();
         const bool builds = err.find("Using") != std::string::npos;
         EXPECT_THAT(text, builds ? Matcher<std::string>(Eq(err)) : EndsWith(err));
-        if (bytes && !*bytes) {
-            const size_t log = text.find(") :\n") + 4;
-            EXPECT_EQ(text.substr(0, log), "Dumping info log from shader metric.frag (length " +
-                                               std::to_string(text.size() - log - err.size()) +
-                                               ") :\n");
-        }
         EXPECT_THAT(std::vector({current != nullptr, glGetHandleARB(GL_PROGRAM_OBJECT_ARB) != 0,
                                  ShaderProg::s_shaderInUse != nullptr}),
                     Each(builds));
@@ -202,27 +183,8 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
     }
 }
 
-// Random input through every callback: nothing may crash or trip the
-// sanitizers, and the eye stays finite. ZEMLAVOR_SOAK_STEPS (default 2000)
-// and ZEMLAVOR_SOAK_SEED (default 1) say how much and which; scripts/soak
-// runs long ones.
-TEST_F(ViewerTest, SoakRandomInput) {
-    const char *steps = std::getenv("ZEMLAVOR_SOAK_STEPS"),
-               *seed = std::getenv("ZEMLAVOR_SOAK_SEED");
-    std::mt19937 random(seed ? std::atoi(seed) : 1);
-    const std::function<void(int, int)> actions[] = {
-        [&](int x, int y) { processNormalKeys("etrf123ETFx0 "[random() % 13], x, y); },
-        [&](int x, int y) { MouseFunc(random() % 4, random() % 2, x, y); },
-        [&](int x, int y) { Reshape(x, y), frame(); }, PassiveMotionFunc, MotionFunc};
-    for (long i = 0, n = steps ? std::atol(steps) : 2000; i < n; ++i) {
-        actions[random() % 5](random() % 700, random() % 700);
-        ASSERT_TRUE(std::isfinite(camera->getCartLocation().dot(camera->getCartLocation())))
-            << "step " << i;
-    }
-}
-
 // All four components count; the Riemannian distance is NaN where the form is
-// negative; the default mapping scales v to the Euclidean length of its norm.
+// negative.
 // "g_matrix" holds the upper-left 3x3 block, rows as written; the GL reports
 // a mat3 column by column.
 TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
@@ -236,8 +198,6 @@ TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
                              riemann.distance(Tuple(1, 0, 0, 0), Tuple())}),
                 ElementsAre(FloatNear(std::sqrt(20.0f), 1e-5), 7, FloatNear(std::sqrt(12.0f), 1e-5),
                             IsNan()));
-    EXPECT_THAT(v(city.transform(Tuple(1, -1, 0, 0))),
-                Pointwise(FloatNear(1e-5), {M_SQRT2, -M_SQRT2, 0.0, 0.0}));
 
     riemann.Apply();
     const GLhandleARB program = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
