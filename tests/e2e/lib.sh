@@ -10,7 +10,6 @@ cd "$work"
 
 fail() {
     echo "FAIL: $*" >&2
-    tail -n 20 err >&2 2>/dev/null || true
     exit 1
 }
 

@@ -61,6 +61,7 @@ TEST_F(ViewerTest, DragsMoveTheEye) {
         {{10, 0, 0, 0}, GLUT_RIGHT_BUTTON, 30, 0, {c30, -5, 0, 0}},
         {{0, 10, 0, 0}, GLUT_RIGHT_BUTTON, 0, -60, {0, 5, -c30, 0}},
         {{0, 0, 10, 0}, GLUT_RIGHT_BUTTON, 0, 2, {s1, 0, c1, 0}},
+        {{0, 0, -10, 0}, GLUT_RIGHT_BUTTON, 0, -2, {s1, 0, -c1, 0}},
         {{0, 0, 10, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 11, 0}},
         {{0.3f, 0, 0.4f, 0}, GLUT_MIDDLE_BUTTON, 0, 8, {-0.18f, 0, -0.24f, 0}},
         {{0, 0, 0, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 1, 0}},
@@ -184,7 +185,7 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
 }
 
 // All four components count; the Riemannian distance is NaN where the form is
-// negative.
+// negative; the default mapping scales v to the Euclidean length of its norm.
 // "g_matrix" holds the upper-left 3x3 block, rows as written; the GL reports
 // a mat3 column by column.
 TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
@@ -198,6 +199,8 @@ TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
                              riemann.distance(Tuple(1, 0, 0, 0), Tuple())}),
                 ElementsAre(FloatNear(std::sqrt(20.0f), 1e-5), 7, FloatNear(std::sqrt(12.0f), 1e-5),
                             IsNan()));
+    EXPECT_THAT(v(city.transform(Tuple(1, -1, 0, 0))),
+                Pointwise(FloatNear(1e-5), {M_SQRT2, -M_SQRT2, 0.0, 0.0}));
 
     riemann.Apply();
     const GLhandleARB program = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);

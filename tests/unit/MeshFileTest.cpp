@@ -91,7 +91,6 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
         {".", absent, "is a directory"},
         {"empty.ply", "", "empty file"},
         {"shape.xyz", "v 0 0 0\n", "unknown format"},
-        {"bad.gltf", R"({"asset": )", "damaged or truncated ("},
         {"cut.stl", stl().substr(0, stl().rfind("facet normal")), "truncated"},
         {"cut.ply", kAsciiPly.substr(0, kAsciiPly.size() - 4), "truncated"},
         {"face.ply", kAsciiPly.substr(0, kAsciiPly.size() - 8), "truncated"},
