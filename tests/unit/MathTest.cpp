@@ -93,7 +93,6 @@ TEST(PNormTest, MatchesTheDirectFormula) {
             EXPECT_NEAR(pNorm(x, 4, float(p)), want, std::max(want * 1e-6L, 1.5e-45L)) << p;
         }
         EXPECT_EQ(pNorm(x, 4, INFINITY), largest);
-        EXPECT_EQ(pNorm(x, 4, 0.5f) > 0, largest > 0);
     }
 }
 
