@@ -34,7 +34,7 @@ start_xvfb() {
     local n
     for n in $(seq 90 190); do
         [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -noreset -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
         ZEMLAVOR_XVFB_PID=$!
         trap 'kill "$ZEMLAVOR_XVFB_PID" 2>/dev/null || true' EXIT
         export DISPLAY=":$n"
