@@ -1,10 +1,7 @@
 #include "app/Shell.h"
 
-#include "io/FileWatcher.h"
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
-#include "metric/Metric.h"
-#include "shader/ShaderError.h"
 #include "view/Camera.h"
 #include "view/MeshBuffers.h"
 #include "view/Overlay.h"
@@ -12,11 +9,7 @@
 #include <GL/glew.h>
 #include <GL/glut.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <exception>
-#include <iostream>
-#include <sstream>
 #include <stdexcept>
 
 Metric* current = nullptr;
@@ -24,46 +17,6 @@ bool wire = true;
 int prim = 0;
 std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
-
-namespace {
-
-// Every metric by the index changeMetric takes: its name and the files it is
-// built from besides metric.vert and metric.frag. A new metric is one line.
-struct MetricSources {
-    const char* name;
-    std::vector<std::string> files;
-};
-const std::vector<MetricSources> kMetrics = {
-    {"Euclidean", {"euclid.vert"}},
-    {"city-block", {"cityblock.vert"}},
-    {"Riemannian", {"riemann.vert", "riemann.mat"}},
-    {"Minkowski", {"minkowski.vert"}},
-};
-
-// How many lines of the driver's info log failureLines() keeps.
-constexpr size_t kLogLines = 4;
-
-FileWatcher watcher;
-bool watching = true;
-int requested = 0;
-std::vector<std::string> failure;
-
-const MetricSources& sources(int index) {
-    return kMetrics[index >= 0 && index < static_cast<int>(kMetrics.size()) ? index : 0];
-}
-
-float shellP = 3;
-bool sweeping = false;
-int sweepStartMs = -1; // -1: not yet seen a frame since the sweep started
-
-// The exponent the sweep or a key chose, into the current Minkowski metric.
-void showP(float p) {
-    shellP = p;
-    if (auto* minkowski = dynamic_cast<MinkowskiMetric*>(current))
-        minkowski->setP(p);
-}
-
-} // namespace
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
@@ -99,8 +52,8 @@ void drawOverlay() {
     static const float kStatusColour[3] = {0.85f, 0.85f, 0.85f};
     static Overlay failureBox(Overlay::Corner::TopLeft, kFailureColour);
     static Overlay statusBox(Overlay::Corner::BottomLeft, kStatusColour);
-    if (!failure.empty())
-        failureBox.draw(failure);
+    if (!failureLines().empty())
+        failureBox.draw(failureLines());
     else if (current && showStatus)
         statusBox.draw(statusLines());
 }
@@ -148,14 +101,13 @@ void processNormalKeys(unsigned char key, int, int) {
         break;
     case '+':
     case '=':
-        setP(raiseP(shellP));
+        setP(raiseP(getP()));
         break;
     case '-':
-        setP(lowerP(shellP));
+        setP(lowerP(getP()));
         break;
     case 'a':
-        sweeping = !sweeping;
-        sweepStartMs = -1;
+        toggleSweep();
         break;
     case 'f':
         wire = !wire;
@@ -190,103 +142,4 @@ void loadMesh(const std::string& path) {
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(path + ": " + e.what());
     }
-}
-
-void changeMetric(int index) {
-    // Stamps first: a save made while building is a change still to come.
-    requested = index;
-    std::vector<std::string> files = sources(index).files;
-    files.insert(files.end(), {"metric.vert", "metric.frag"});
-    watcher.watch(std::move(files));
-    failure.clear();
-    delete current;
-    current = nullptr;
-    try {
-        Metric* metric;
-        switch (index) {
-        case 1:
-            metric = new CityBlockMetric();
-            break;
-        case 2:
-            metric = new RiemannianMetric("riemann.mat");
-            break;
-        case 3:
-            metric = new MinkowskiMetric(shellP);
-            break;
-        default:
-            metric = new EuclideanMetric();
-            break;
-        }
-        current = metric;
-        current->Apply();
-    } catch (const std::exception& e) {
-        // The old program is already gone; bind none, so the primitive is
-        // still drawn (fixed-function) while the user mends the file.
-        delete current;
-        current = nullptr;
-        glUseProgramObjectARB(0);
-        std::cerr << e.what() << std::endl;
-        failure = {e.what()};
-        if (const auto* error = dynamic_cast<const ShaderError*>(&e)) {
-            std::istringstream log(error->log());
-            std::string line;
-            while (failure.size() <= kLogLines && std::getline(log, line))
-                if (!line.empty())
-                    failure.push_back(line);
-        }
-    }
-}
-
-float getP() {
-    return shellP;
-}
-
-void setP(float p) {
-    sweeping = false;
-    if (!std::isnan(p))
-        showP(clampP(p));
-}
-
-void advanceSweep(int elapsedMs) {
-    if (!sweeping)
-        return;
-    if (sweepStartMs < 0)
-        sweepStartMs = elapsedMs;
-    showP(sweepP((elapsedMs - sweepStartMs) / 1000.0));
-}
-
-bool reloadChanged(std::chrono::steady_clock::time_point now) {
-    if (!watching || !watcher.poll(now))
-        return false;
-    changeMetric(requested);
-    return true;
-}
-
-void setWatching(bool on) {
-    watching = on;
-}
-
-const std::string& statusLine() {
-    // Made again only when what it says changes: a frame that draws it
-    // allocates nothing.
-    static std::string line;
-    static bool lineOn = false;
-    static int lineMetric = -1;
-    static float lineP = 0.0f;
-    if ((current != nullptr) != lineOn || requested != lineMetric || shellP != lineP) {
-        lineOn = current != nullptr;
-        lineMetric = requested;
-        lineP = shellP;
-        line.clear();
-        if (current) {
-            line = std::string(sources(requested).name) + " metric";
-            if (requested == 3)
-                line += "  " + pStatus(shellP);
-        }
-    }
-    return line;
-}
-
-const std::vector<std::string>& failureLines() {
-    return failure;
 }
