@@ -86,6 +86,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
                            : text + " is not from 0.5 to 64 or inf";
             },
             ""));
+    app.add_option("--detail", options.detail, "the sphere's slices and stacks, 3 to 1000")
+        ->type_name("N")
+        ->check(CLI::Range(3, 1000))
+        ->capture_default_str();
     app.set_version_flag("--version", "zemlavor " ZEMLAVOR_VERSION);
 
     try {

@@ -28,6 +28,8 @@ struct Options {
     bool watch = true;
     // The Minkowski exponent: 0.5 to 64, or infinity.
     float p = 3.0f;
+    // The sphere's slices and stacks.
+    int detail = 50;
 };
 
 // Exit status for a bad option or value.

@@ -2,6 +2,7 @@
 
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
+#include "math/Sphere.h"
 #include "view/Camera.h"
 #include "view/MeshBuffers.h"
 #include "view/Overlay.h"
@@ -15,6 +16,7 @@
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
+int detail = 50;
 std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
 
@@ -58,13 +60,32 @@ void drawOverlay() {
         statusBox.draw(statusLines());
 }
 
+namespace {
+
+// The sphere at a detail GLUT draws wrongly (half of it is missing above
+// kGlutDetail here), made when first asked for at that detail.
+void drawOwnSphere() {
+    static std::unique_ptr<MeshBuffers> sphere;
+    static int sphereDetail = 0;
+    if (sphereDetail != detail) {
+        sphere.reset();
+        sphere = std::make_unique<MeshBuffers>(unitSphere(detail, detail).surface);
+        sphereDetail = detail;
+    }
+    sphere->draw(wire);
+}
+
+} // namespace
+
 void drawPrimitive() {
     switch (prim) {
     case 0:
-        if (wire)
-            glutWireSphere(1.0, 50, 50);
+        if (detail > kGlutDetail)
+            drawOwnSphere();
+        else if (wire)
+            glutWireSphere(1.0, detail, detail);
         else
-            glutSolidSphere(1.0, 50, 50);
+            glutSolidSphere(1.0, detail, detail);
         break;
     case 1:
     case 2:

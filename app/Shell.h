@@ -19,6 +19,10 @@ extern bool wire;
 // 0 sphere, 1 or 2 teapot, 3 the loaded mesh; any other value, or 3 without
 // a mesh, is reset to 0 by the next frame.
 extern int prim;
+// The sphere's slices and stacks, 3 to kMaxDetail: GLUT draws it up to
+// kGlutDetail, the viewer's own buffers above.
+extern int detail;
+constexpr int kGlutDetail = 256, kMaxDetail = 1000;
 // Show the status line while a metric is on; on at start, h toggles it.
 extern bool showStatus;
 // The mesh loadMesh read last; null until one is loaded.

@@ -96,6 +96,7 @@ int main(int argc, char** argv) {
     setWatching(options.watch);
     setP(options.p);
     prim = options.prim;
+    detail = options.detail;
     if (!options.meshFile.empty()) {
         try {
             loadMesh(options.meshFile);

@@ -3,11 +3,13 @@
 // linked into the same stage, defines:
 //   metricNorm(p)     the metric's length of p; anything not positive and
 //                     finite means "undefined here"
-//   metricGradient(p) the gradient of metricNorm at p (the surface normal of
-//                     the metric's unit sphere)
+//   metricGradient(p) the gradient of metricNorm at p, or any positive
+//                     multiple of it (the surface normal of the metric's
+//                     unit sphere)
 //   metricColour()    the colour that tells the metrics apart
-// Every vertex p moves along its ray from the origin to p * |p| / N(p), so the
-// unit sphere becomes the metric's unit sphere.
+// Every vertex p moves along its ray from the origin to F(p) = p * |p| / N(p),
+// so the unit sphere becomes the metric's unit sphere, and the shape's own
+// normal (gl_Normal) is carried through F to the deformed surface's normal.
 
 float metricNorm(vec3 p);
 vec3 metricGradient(vec3 p);
@@ -16,6 +18,25 @@ vec3 metricColour();
 varying vec3 v_normal; // eye space, not normalised
 varying vec3 v_colour;
 varying float v_defined; // 1 where the metric is defined at the vertex
+
+// The normal n of the surface at p carried through F: F's Jacobian's inverse
+// transpose applied to n. F is p times a scalar whose gradient is orthogonal
+// to p (N is 1-homogeneous, so grad N . p = N), and with u = p / |p| and G a
+// positive multiple of grad N the product reduces to
+//   (G . p) (n - (u . n) u) + (p . n) G,
+// which is G itself on the unit sphere (left unnormalised, as G is, so the
+// sphere is lit exactly as by G). Where that is no direction (the
+// origin, an undefined N, a gradient that vanishes or overflows) n is kept.
+vec3 deformedNormal(vec3 p, vec3 n, vec3 g) {
+    float r = length(p);
+    if (r == 0.0)
+        return n;
+    vec3 u = p / r;
+    vec3 m = dot(g, p) * (n - dot(u, n) * u) + dot(p, n) * g;
+    // m's size goes with |G| |p|; far below that it is rounding, not a normal.
+    float len = length(m);
+    return len > 1.0e-6 * length(g) * r && len < 1.0e30 ? m : n;
+}
 
 void main() {
     vec3 p = gl_Vertex.xyz;
@@ -31,7 +52,8 @@ void main() {
             defined = 0.0;
     }
     v_defined = defined;
-    v_normal = gl_NormalMatrix * metricGradient(q);
+    vec3 normal = defined > 0.0 ? deformedNormal(p, gl_Normal, metricGradient(q)) : gl_Normal;
+    v_normal = gl_NormalMatrix * normal;
     v_colour = metricColour();
     gl_Position = gl_ModelViewProjectionMatrix * vec4(q, 1.0);
 }

@@ -70,6 +70,7 @@ protected:
     CerrCapture quiet;
     Camera* const camera = Camera::getInstance();
 
+public:
     // The back buffer as RGB bytes, 400x400, bottom row first.
     static Pixels readPixels() {
         Pixels pixels(400 * 400 * 3);

@@ -3,6 +3,7 @@
 // fuzz corpus replay, fuzz/.)
 #include "math/Ellipsoid.h"
 #include "math/PNorm.h"
+#include "math/Sphere.h"
 
 #include <gmock/gmock.h>
 
@@ -101,6 +102,36 @@ TEST(PNormTest, StatusText) {
                            {INFINITY, "p = \u221e"},
                            {0.7071f, "p = 0.71 (quasi-norm: not convex)"}})
         EXPECT_EQ(pStatus(p), want);
+}
+
+// GLUT's layout: the poles, then the parallels from the top, slice j at
+// -360 j / slices degrees; normals are positions; every triangle wound
+// counter-clockwise seen from outside; the wireframe is the meridians and
+// parallels.
+TEST(Math, UnitSphere) {
+    for (auto [slices, stacks] : {std::pair{4, 2}, {7, 5}}) {
+        const SphereGrid g = unitSphere(slices, stacks);
+        const std::vector<float>& p = g.surface.positions;
+        EXPECT_EQ(g.surface.normals, p);
+        EXPECT_EQ(g.surface.indices.size(), size_t(6 * slices * (stacks - 1)));
+        EXPECT_EQ(g.lines.size(), size_t(2 * slices * (2 * stacks - 1)));
+        const double theta = -2 * M_PI / slices, phi = M_PI / stacks;
+        EXPECT_THAT(std::vector<float>(p.begin() + 9, p.begin() + 12),
+                    testing::Pointwise(testing::FloatNear(1e-6f),
+                                       {std::cos(theta) * std::sin(phi),
+                                        std::sin(theta) * std::sin(phi), std::cos(phi)}));
+        for (size_t t = 0; t < g.surface.indices.size(); t += 3) {
+            const float* a = &p[3 * g.surface.indices[t]];
+            const float* b = &p[3 * g.surface.indices[t + 1]];
+            const float* c = &p[3 * g.surface.indices[t + 2]];
+            const Tuple ab(b[0] - a[0], b[1] - a[1], b[2] - a[2], 0),
+                ac(c[0] - a[0], c[1] - a[1], c[2] - a[2], 0);
+            EXPECT_GT(ab.cross(ac).dot(
+                          Tuple(a[0] + b[0] + c[0], a[1] + b[1] + c[1], a[2] + b[2] + c[2], 0)),
+                      0)
+                << "triangle " << t / 3;
+        }
+    }
 }
 
 } // namespace
