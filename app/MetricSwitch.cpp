@@ -1,6 +1,7 @@
 #include "app/MetricSwitch.h"
 
 #include "app/Shell.h"
+#include "app/UniformSettings.h"
 #include "io/FileWatcher.h"
 #include "math/PNorm.h"
 #include "metric/Metric.h"
@@ -10,6 +11,7 @@
 
 #include <cmath>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
@@ -18,7 +20,7 @@ namespace {
 // Every metric by the index changeMetric takes: its name and the files it is
 // built from besides metric.vert and metric.frag. A new metric is one line.
 struct MetricSources {
-    const char* name;
+    std::string name;
     std::vector<std::string> files;
 };
 const std::vector<MetricSources> kMetrics = {
@@ -34,9 +36,15 @@ constexpr size_t kLogLines = 4;
 FileWatcher watcher;
 bool watching = true;
 int requested = 0;
+unsigned builds = 0; // changeMetric calls so far
 std::vector<std::string> failure;
 
-const MetricSources& sources(int index) {
+// The user's own metric file, for kCustomMetric; empty while there is none.
+std::string customFile;
+
+MetricSources sources(int index) {
+    if (index == kCustomMetric && !customFile.empty())
+        return {std::filesystem::path(customFile).filename().string(), {customFile}};
     return kMetrics[index >= 0 && index < static_cast<int>(kMetrics.size()) ? index : 0];
 }
 
@@ -54,8 +62,11 @@ void showP(float p) {
 } // namespace
 
 void changeMetric(int index) {
+    if (index == kCustomMetric && customFile.empty())
+        index = 0;
     // Stamps first: a save made while building is a change still to come.
     requested = index;
+    ++builds;
     std::vector<std::string> files = sources(index).files;
     files.insert(files.end(), {"metric.vert", "metric.frag"});
     watcher.watch(std::move(files));
@@ -74,12 +85,16 @@ void changeMetric(int index) {
         case 3:
             metric = new MinkowskiMetric(shellP);
             break;
+        case kCustomMetric:
+            metric = new CustomMetric(customFile);
+            break;
         default:
             metric = new EuclideanMetric();
             break;
         }
         current = metric;
         current->Apply();
+        applyUniformValues();
     } catch (const std::exception& e) {
         // The old program is already gone; bind none, so the primitive is
         // still drawn (fixed-function) while the user mends the file.
@@ -101,6 +116,18 @@ void changeMetric(int index) {
 void toggleSweep() {
     sweeping = !sweeping;
     sweepStartMs = -1;
+}
+
+void setMetricFile(const std::string& path) {
+    customFile = path;
+}
+
+const std::string& metricFile() {
+    return customFile;
+}
+
+std::string metricName() {
+    return sources(requested).name;
 }
 
 float getP() {
@@ -136,16 +163,14 @@ const std::string& statusLine() {
     // Made again only when what it says changes: a frame that draws it
     // allocates nothing.
     static std::string line;
-    static bool lineOn = false;
-    static int lineMetric = -1;
+    static unsigned lineBuild = ~0u;
     static float lineP = 0.0f;
-    if ((current != nullptr) != lineOn || requested != lineMetric || shellP != lineP) {
-        lineOn = current != nullptr;
-        lineMetric = requested;
+    if (builds != lineBuild || shellP != lineP) {
+        lineBuild = builds;
         lineP = shellP;
         line.clear();
         if (current) {
-            line = std::string(sources(requested).name) + " metric";
+            line = metricName() + " metric";
             if (requested == 3)
                 line += "  " + pStatus(shellP);
         }

@@ -1,5 +1,8 @@
 #include "app/Options.h"
 
+#include "app/MetricSwitch.h"
+#include "app/UniformSettings.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -30,6 +33,12 @@ bool readSize(const std::string& text, int& width, int& height) {
            width <= kMaxSide && height <= kMaxSide;
 }
 
+// A metric named by a path rather than by name.
+bool isMetricFile(const std::string& name) {
+    return name.find('/') != std::string::npos ||
+           (name.size() > 5 && name.compare(name.size() - 5, 5, ".vert") == 0);
+}
+
 int indexOf(const std::vector<std::string>& names, const std::string& name) {
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
 }
@@ -45,10 +54,29 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
     std::string metric = kMetricNames[options.metric];
     std::string shape = kShapeNames[options.prim];
     std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
-    app.add_option("-m,--metric", metric, "the start metric")
-        ->type_name("NAME")
-        ->check(CLI::IsMember(kMetricNames))
+    app.add_option("-m,--metric", metric,
+                   "the start metric: euclid, cityblock, riemann, minkowski, or a vertex shader "
+                   "file of your own (a name with a / or ending in .vert)")
+        ->type_name("NAME|FILE")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return isMetricFile(text) || indexOf(kMetricNames, text) < kCustomMetric
+                           ? std::string()
+                           : text + " is not a metric name or a .vert file";
+            },
+            ""))
         ->capture_default_str();
+    app.add_option("--set", options.settings,
+                   "give the metric program's uniform float NAME the VALUE (a vec3: X,Y,Z); "
+                   "repeatable")
+        ->type_name("NAME=VALUE")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return parseUniformSetting(text) ? std::string()
+                                                 : text + " is not NAME=VALUE or NAME=X,Y,Z";
+            },
+            ""));
     app.add_option("-s,--shape", shape, "sphere, teapot, or a mesh file to show")
         ->type_name("sphere|teapot|FILE")
         ->capture_default_str();
@@ -102,6 +130,10 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
     }
 
     options.metric = indexOf(kMetricNames, metric);
+    if (isMetricFile(metric)) {
+        options.metric = kCustomMetric;
+        options.metricFile = metric;
+    }
     options.prim = indexOf(kShapeNames, shape);
     if (options.prim == static_cast<int>(kShapeNames.size())) {
         options.prim = 0;
@@ -109,7 +141,7 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
     }
     readSize(size, options.width, options.height);
     if (!options.dir.empty()) {
-        for (std::string* path : {&options.meshFile, &options.screenshot})
+        for (std::string* path : {&options.meshFile, &options.screenshot, &options.metricFile})
             if (!path->empty())
                 *path = std::filesystem::absolute(*path).string();
     }

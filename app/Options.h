@@ -3,12 +3,18 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 // What the command line asks for. The defaults are the viewer as it starts
 // with no options.
 struct Options {
     // Index of the start metric, as changeMetric takes it.
     int metric = 0;
+    // The vertex shader of the user's own metric (metric kCustomMetric);
+    // empty for none.
+    std::string metricFile;
+    // Uniform values, "NAME=VALUE" or "NAME=X,Y,Z", in the order given.
+    std::vector<std::string> settings;
     // 0 sphere, 1 teapot; ignored when meshFile is set.
     int prim = 0;
     // A mesh file to show instead of a built-in shape; empty for none.

@@ -120,6 +120,10 @@ void processNormalKeys(unsigned char key, int, int) {
     case 'm':
         changeMetric(3);
         break;
+    case 'u':
+        if (!metricFile().empty())
+            changeMetric(kCustomMetric);
+        break;
     case '+':
     case '=':
         setP(raiseP(getP()));

@@ -1,6 +1,7 @@
 #include "app/Options.h"
 #include "app/Screenshot.h"
 #include "app/Shell.h"
+#include "app/UniformSettings.h"
 #include "view/Camera.h"
 #include "view/Mouse.h"
 
@@ -112,6 +113,9 @@ int main(int argc, char** argv) {
         camera->setSphereLocation(eye);
     }
 
+    setMetricFile(options.metricFile);
+    for (const std::string& setting : options.settings)
+        setUniformValue(*parseUniformSetting(setting));
     changeMetric(options.metric);
     // Without a first metric there is nothing worth showing; the message is
     // already on standard error. Most often the viewer was started elsewhere.

@@ -28,6 +28,7 @@ public:
     void Initialize();
     // Binds the program, then sets its uniforms.
     void Apply();
+    const ShaderProg& program() const { return m_shaderProg; }
 
 protected:
     ShaderProg m_shaderProg;
@@ -83,4 +84,14 @@ public:
 private:
     float m_p;
     GLint m_pLocation;
+};
+
+// A metric the user writes: its vertex shader is any file defining
+// metricNorm, metricGradient and metricColour, as the shipped ones do; it
+// may call numericGradient (metric.vert) without declaring it. Its distance
+// exists only in GLSL, so distance() is NaN on the CPU.
+class CustomMetric : public Metric {
+public:
+    explicit CustomMetric(std::string filename);
+    float distance(Tuple a, Tuple b) override;
 };

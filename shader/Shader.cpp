@@ -3,12 +3,18 @@
 #include "io/FileParser.h"
 #include "shader/ShaderError.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <vector>
 
 Shader::Shader(std::string filename, unsigned long kind) : m_handle(0) {
     Init(filename, kind);
+}
+
+Shader::Shader(std::string filename, unsigned long kind, std::string declarations) : m_handle(0) {
+    Init(filename, kind, declarations);
 }
 
 Shader::Shader(const Shader& other) : m_handle(0) {
@@ -21,7 +27,7 @@ Shader::~Shader() {
     glDeleteObjectARB(m_handle);
 }
 
-void Shader::Init(std::string filename, unsigned long kind) {
+void Shader::Init(std::string filename, unsigned long kind, const std::string& declarations) {
     m_handle = glCreateShaderObjectARB(static_cast<GLenum>(kind));
     try {
         unsigned long count = 0;
@@ -31,11 +37,24 @@ void Shader::Init(std::string filename, unsigned long kind) {
         // own line, a # directive has a line of its own, and the compiler's
         // line numbers match the file's.
         std::vector<const GLcharARB*> source;
-        source.reserve(2 * count);
+        source.reserve(2 * count + 1);
         for (unsigned long i = 0; i < count; ++i) {
             if (i > 0)
                 source.push_back("\n");
             source.push_back(lines[i]);
+        }
+        // The declarations go after a #version line, then a #line directive
+        // gives the file's next line its own number: "#line n" numbers the
+        // line after it n + 1 before GLSL 3.30 and n from then on.
+        std::string prelude;
+        if (!declarations.empty()) {
+            const bool versioned = count > 0 && std::strncmp(lines[0], "#version", 8) == 0;
+            const int version = versioned ? std::atoi(lines[0] + 8) : 110;
+            const int next = versioned ? 2 : 1;
+            const std::string line = "#line " + std::to_string(version >= 330 ? next : next - 1);
+            prelude =
+                versioned ? "\n" + declarations + "\n" + line : declarations + "\n" + line + "\n";
+            source.insert(source.begin() + (versioned ? 1 : 0), prelude.c_str());
         }
         glShaderSourceARB(m_handle, static_cast<GLsizei>(source.size()), source.data(), nullptr);
         FileParser::freeLines(lines, count);

@@ -17,6 +17,11 @@ public:
     // log, after writing it to std::cerr, when it does not compile. No GL
     // object survives a throw.
     Shader(std::string filename, unsigned long kind);
+    // The same, with `declarations` (GLSL text without line breaks, such as
+    // prototypes of functions another shader of the stage defines) placed
+    // ahead of the file's own text, after its #version line if it starts
+    // with one. The compiler's line numbers stay the file's.
+    Shader(std::string filename, unsigned long kind, std::string declarations);
     // A new GL object of the same kind, compiled from the same file as it is
     // on disk now.
     Shader(const Shader& other);
@@ -33,7 +38,7 @@ public:
     static std::string infoLog(GLhandleARB object);
 
 private:
-    void Init(std::string filename, unsigned long kind);
+    void Init(std::string filename, unsigned long kind, const std::string& declarations = "");
 
     friend class ShaderProg;
 

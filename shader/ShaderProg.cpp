@@ -89,3 +89,22 @@ void ShaderProg::dump(std::ostream& os) {
 GLhandleARB ShaderProg::getHandle() const {
     return m_handle;
 }
+
+std::vector<ShaderProg::Uniform> ShaderProg::activeUniforms() const {
+    GLint count = 0, longest = 0;
+    glGetObjectParameterivARB(m_handle, GL_OBJECT_ACTIVE_UNIFORMS_ARB, &count);
+    glGetObjectParameterivARB(m_handle, GL_OBJECT_ACTIVE_UNIFORM_MAX_LENGTH_ARB, &longest);
+    std::vector<Uniform> uniforms;
+    std::vector<GLcharARB> name(static_cast<size_t>(std::max(longest, 1)));
+    for (GLint i = 0; i < count; ++i) {
+        GLsizei length = 0;
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniformARB(m_handle, static_cast<GLuint>(i), longest, &length, &size, &type,
+                              name.data());
+        std::string text(name.data(), static_cast<size_t>(length));
+        text = text.substr(0, text.find('['));
+        uniforms.push_back({text, type, glGetUniformLocationARB(m_handle, text.c_str())});
+    }
+    return uniforms;
+}

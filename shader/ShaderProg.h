@@ -34,6 +34,15 @@ public:
     void dump(std::ostream& os);
     GLhandleARB getHandle() const;
 
+    // An active uniform of the linked program as the GL lists it; an
+    // array's name without its "[0]".
+    struct Uniform {
+        std::string name;
+        GLenum type;
+        GLint location;
+    };
+    std::vector<Uniform> activeUniforms() const;
+
     // Every live ShaderProg in order of construction; null while none lives.
     static std::vector<ShaderProg*>* s_shaderProgs;
     // The live ShaderProg whose use() ran last, or null.

@@ -1,6 +1,6 @@
 #version 120
 // Draws the primitive as seen under a metric. The metric's own vertex shader,
-// linked into the same stage, defines:
+// linked into the same stage, defines (and may call numericGradient, below):
 //   metricNorm(p)     the metric's length of p; anything not positive and
 //                     finite means "undefined here"
 //   metricGradient(p) the gradient of metricNorm at p, or any positive
@@ -14,6 +14,19 @@
 float metricNorm(vec3 p);
 vec3 metricGradient(vec3 p);
 vec3 metricColour();
+
+// The gradient of metricNorm at p by central differences, for a metric file
+// that has no closed form of its own ("return numericGradient(p);"). The
+// step is relative to |p|: N is 1-homogeneous, so its gradient is the same
+// at every scale.
+vec3 numericGradient(vec3 p) {
+    float h = 1.0e-3 * length(p);
+    if (!(h > 0.0))
+        return vec3(0.0);
+    vec3 dx = vec3(h, 0.0, 0.0), dy = vec3(0.0, h, 0.0), dz = vec3(0.0, 0.0, h);
+    return vec3(metricNorm(p + dx) - metricNorm(p - dx), metricNorm(p + dy) - metricNorm(p - dy),
+                metricNorm(p + dz) - metricNorm(p - dz)) / (2.0 * h);
+}
 
 varying vec3 v_normal; // eye space, not normalised
 varying vec3 v_colour;

@@ -25,7 +25,7 @@ for quit in q Escape; do
 done
 
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 5x16385" "--size 5x5x" \
-    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x"; do
+    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x" "--set w" "--set 1w=2" "--set w=1,2"; do
     # shellcheck disable=SC2086 # the arguments are split on purpose
     run_viewer $args
     expect_eq "$code $(cat out) $(tail -n 1 err)" "64  Try 'zemlavor --help' for the options." "$args"
@@ -45,3 +45,5 @@ expect_eq "$code" 2 "status without the files"
 grep -A1 -x 'File not found: euclid.vert' err | grep -qF "read from $PWD; " || fail "no folder"
 run_viewer -C .. -s missing.obj
 expect_eq "$code $(grep -cF "$PWD/missing.obj: no such file" err)" "3 1" "with a missing mesh"
+run_viewer -C .. -m own/missing.vert
+expect_eq "$code $(grep -cxF "File not found: $PWD/own/missing.vert" err)" "2 1" "with a missing metric file"

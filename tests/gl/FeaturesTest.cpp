@@ -111,7 +111,9 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
         {0, "euclid.vert", compileError, "Shader::compile() error: euclid.vert", true, 2},
         {0, "euclid.vert", "#version 120\nvoid unused() {}\n", "ShaderProg::link() error", true, 2},
         {0, "euclid.vert", nullptr, "", false, 0},
-        {0, "cityblock.vert", nullptr, "", true, 0}};
+        {0, "cityblock.vert", nullptr, "", true, 0},
+        {kCustomMetric, "four.vert", nullptr, "", true, 1}};
+    setMetricFile(dir.write("four.vert", kFourNorm));
     // Draws a frame; its top 30 rows, where the failure box goes.
     const auto box = [] {
         const Pixels p = frame();

@@ -1,6 +1,7 @@
 // The viewer on a real GL context, driven through its GLUT callbacks the way
 // a user drives it (window sizes, drags, keys, broken files), the pictures it
 // draws, and the shader and metric layers underneath.
+#include "app/UniformSettings.h"
 #include "support/GlContext.h"
 #include "support/Reference.h"
 #include "view/Mouse.h"
@@ -181,10 +182,13 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
             {'m', 0.7071f, 50, "", ref::minkowski(0.7071), minkowski, nullptr, 0},
             {'m', INFINITY, 50, "", ref::minkowski(INFINITY), minkowski, square, 5},
             {'m', INFINITY, 400, "", ref::minkowski(INFINITY), minkowski, square, 1},
+            // The user's 4-norm file at scale 2 (--set): half the Minkowski
+            // shape at p = 4.
+            {'u', 3, 50, "", [](const ref::Vec& v) { return 2 * ref::minkowski(4)(v); }, minkowski,
+             nullptr, 0},
         };
-    // The eye is the location plus the look-at point, +z up.
-    camera->setLookAt(Tuple(0, -1, 0, 0));
-    camera->setCartLocation(Tuple(0, 6, 0, 0));
+    setMetricFile(dir.write("four.vert", kFourNorm));
+    setUniformValue({"scale", {2}});
     wire = false;
     for (const auto& [key, p, sphereDetail, matrix, norm, colour, outline, slack] : cases) {
         SCOPED_TRACE(std::string(1, key) + matrix + " p " + std::to_string(p) + " detail " +
@@ -193,11 +197,19 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
         setP(p);
         detail = sphereDetail;
         processNormalKeys(key, 0, 0);
+        // The outline along an axis, where it is known in closed form (the
+        // eye is the location plus the look-at point, +z up); the shading
+        // from off every axis and plane of symmetry.
+        camera->setLookAt(Tuple(0, -1, 0, 0));
+        camera->setCartLocation(Tuple(0, 6, 0, 0));
         const Pixels picture = frame();
         for (double angle = 0; outline && angle <= 90; angle += 15) {
             const double c = std::cos(angle * M_PI / 180), s = std::sin(angle * M_PI / 180);
             EXPECT_NEAR(radius(picture, c, s), outline(c, s), slack) << angle << " degrees";
         }
+        camera->setLookAt(Tuple(0, 0, 0, 0));
+        camera->setCartLocation(Tuple(2.2f, 4.1f, 2.9f, 0));
+        frame();
         // Where nothing is drawn there is nothing to compare.
         EXPECT_GE(expectTrueToTheFormula(norm, colour, spherePoint),
                   slack == 0 && outline ? 0 : 100);

@@ -16,6 +16,14 @@
 
 using Pixels = std::vector<unsigned char>;
 
+// A metric file of the user's kind: the 4-norm times the uniform `scale`,
+// with the numeric gradient.
+constexpr const char* kFourNorm =
+    "#version 120\nuniform float scale = 1.0;\nfloat metricNorm(vec3 v) {\n"
+    "    vec3 a = abs(v);\n    return scale * pow(dot(a * a, a * a), 0.25);\n}\n"
+    "vec3 metricGradient(vec3 v) { return numericGradient(v); }\n"
+    "vec3 metricColour() { return vec3(0.9, 0.3, 0.85); }\n";
+
 // While it lives, the working directory is this scratch folder, holding
 // copies of the shipped shader files and riemann.mat.
 class ShaderDir : public TempDir {
