@@ -118,6 +118,10 @@ void toggleSweep() {
     sweepStartMs = -1;
 }
 
+bool sweepOn() {
+    return sweeping;
+}
+
 void setMetricFile(const std::string& path) {
     customFile = path;
 }
@@ -128,6 +132,10 @@ const std::string& metricFile() {
 
 std::string metricName() {
     return sources(requested).name;
+}
+
+int metricIndex() {
+    return requested;
 }
 
 float getP() {

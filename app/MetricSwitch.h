@@ -26,6 +26,9 @@ const std::string& metricFile();
 // The name of the metric last asked for: "Euclidean", "city-block",
 // "Riemannian", "Minkowski", or the file name of the user's own.
 std::string metricName();
+// The index changeMetric was last asked for (kCustomMetric only while there
+// is a file), whether or not it built.
+int metricIndex();
 
 // The Minkowski exponent: 3 at start, kept across switches and rebuilds.
 // Infinity is std::numeric_limits<float>::infinity().
@@ -35,6 +38,7 @@ float getP();
 void setP(float p);
 // Starts the sweep of p, from the next frame, or stops it.
 void toggleSweep();
+bool sweepOn();
 // Moves a running sweep to `elapsedMs` (GLUT_ELAPSED_TIME); the first call
 // after the sweep starts sets its time zero. Called once a frame.
 void advanceSweep(int elapsedMs);

@@ -1,10 +1,17 @@
 #include "app/Screenshot.h"
 
+#include "app/Shell.h"
+
+#include <GL/glew.h>
+#include <GL/glut.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
@@ -50,4 +57,69 @@ void writePng(const std::string& path, int width, int height,
         unlink(temporary.c_str());
         fail(reason);
     }
+}
+
+void writeWindowPng(const std::string& path) {
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+    std::vector<unsigned char> rgb(static_cast<size_t>(std::max(width, 0)) * std::max(height, 0) *
+                                   3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    writePng(path, width, height, rgb);
+}
+
+namespace {
+
+bool snapshotAsked = false;
+std::string notice;
+std::chrono::steady_clock::time_point noticeEnds;
+
+// Makes an empty file under the first free snapshot name for `now` and
+// returns its path: creating it is what claims the name, so a file that
+// appears meanwhile is never taken for ours.
+std::string claimSnapshotName(std::time_t now) {
+    std::tm local{};
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "zemlavor-%Y%m%d-%H%M%S", localtime_r(&now, &local));
+    for (int n = 1;; ++n) {
+        const std::string path =
+            startFolder + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            throw std::runtime_error(path + ": " + std::strerror(errno));
+    }
+}
+
+} // namespace
+
+void requestSnapshot() {
+    snapshotAsked = true;
+}
+
+void takeRequestedSnapshot() {
+    if (!snapshotAsked)
+        return;
+    snapshotAsked = false;
+    std::string path;
+    try {
+        path = claimSnapshotName(std::time(nullptr));
+        writeWindowPng(path);
+        notice = "Saved " + path.substr(startFolder.size());
+    } catch (const std::exception& e) {
+        if (!path.empty())
+            unlink(path.c_str());
+        notice = std::string("Cannot save the view: ") + e.what();
+    }
+    noticeEnds = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+}
+
+const std::string& snapshotNotice() {
+    static const std::string none;
+    return std::chrono::steady_clock::now() < noticeEnds ? notice : none;
 }

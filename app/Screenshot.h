@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+// Pictures of the view as PNG files: --screenshot, the `s` key and the
+// panel's button.
+
 // Writes a width x height picture to `path` as an 8-bit RGB PNG. `rgb` holds
 // the rows bottom first and tightly packed (3 bytes a pixel, no row padding),
 // as glReadPixels gives them with GL_PACK_ALIGNMENT 1. The picture goes to a
@@ -11,3 +14,21 @@
 // cannot write.
 void writePng(const std::string& path, int width, int height,
               const std::vector<unsigned char>& rgb);
+
+// Reads the back buffer at the window's size (glutGet) and writes it with
+// writePng.
+void writeWindowPng(const std::string& path);
+
+// Asks for the next frame's view to be saved (the `s` key, the panel's
+// button): takeRequestedSnapshot writes it to
+// zemlavor-YYYYMMDD-HHMMSS.png (local time) in startFolder, or with -2, -3,
+// ... before ".png" where that name is taken; an existing file is never
+// written over.
+void requestSnapshot();
+// Called by drawScene once the shape is drawn and before any text: saves the
+// view if asked to, and sets snapshotNotice to the saved file's name or the
+// reason it could not be saved.
+void takeRequestedSnapshot();
+// "Saved zemlavor-....png" or "Cannot save the view: <reason>" for 5 s after
+// a snapshot; empty otherwise.
+const std::string& snapshotNotice();

@@ -1,5 +1,7 @@
 #include "app/Shell.h"
 
+#include "app/Panel.h"
+#include "app/Screenshot.h"
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
@@ -19,6 +21,7 @@ int prim = 0;
 int detail = 50;
 std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
+std::string startFolder;
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
@@ -34,16 +37,31 @@ void drawScene() {
     glLoadIdentity();
     Camera::getInstance()->Look();
     drawPrimitive();
+    takeRequestedSnapshot();
     drawOverlay();
+    drawPanel();
 }
 
 namespace {
 
-// statusLine() as the one line the status box draws, kept between frames.
+// The status box's lines, each of which may be empty, kept between frames
+// and made again only when they change.
 const std::vector<std::string>& statusLines() {
-    static std::vector<std::string> lines(1);
-    if (lines[0] != statusLine())
-        lines[0] = statusLine();
+    static std::vector<std::string> lines;
+    static const std::string none;
+    const std::string& status = showStatus ? statusLine() : none;
+    const std::string& notice = snapshotNotice();
+    size_t kept = 0;
+    bool same = true;
+    for (const std::string* line : {&status, &notice})
+        if (!line->empty())
+            same = same && kept < lines.size() && lines[kept++] == *line;
+    if (!same || kept != lines.size()) {
+        lines.clear();
+        for (const std::string* line : {&status, &notice})
+            if (!line->empty())
+                lines.push_back(*line);
+    }
     return lines;
 }
 
@@ -56,8 +74,7 @@ void drawOverlay() {
     static Overlay statusBox(Overlay::Corner::BottomLeft, kStatusColour);
     if (!failureLines().empty())
         failureBox.draw(failureLines());
-    else if (current && showStatus)
-        statusBox.draw(statusLines());
+    statusBox.draw(statusLines());
 }
 
 namespace {
@@ -76,6 +93,11 @@ void drawOwnSphere() {
 }
 
 } // namespace
+
+void chooseShape(int shape) {
+    if (shape != 3 || mesh)
+        prim = shape;
+}
 
 void drawPrimitive() {
     switch (prim) {
@@ -143,11 +165,16 @@ void processNormalKeys(unsigned char key, int, int) {
     case '1':
     case '2':
     case '3':
-        prim = key - '1';
+        chooseShape(key - '1');
         break;
     case '4':
-        if (mesh)
-            prim = 3;
+        chooseShape(3);
+        break;
+    case 's':
+        requestSnapshot();
+        break;
+    case '\t':
+        togglePanel();
         break;
     case 'q':
     case 27:

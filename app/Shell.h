@@ -27,6 +27,10 @@ constexpr int kGlutDetail = 256, kMaxDetail = 1000;
 extern bool showStatus;
 // The mesh loadMesh read last; null until one is loaded.
 extern std::unique_ptr<MeshBuffers> mesh;
+// The folder the viewer was started in, before any -C, ending in '/': `s`
+// saves there, and a relative path typed in the panel is read from there.
+// Empty (the default) for the working directory.
+extern std::string startFolder;
 
 // The GLUT display and idle callback: rebuilds the metric if its files have
 // changed (see reloadChanged), then draws one whole frame and shows it.
@@ -36,18 +40,22 @@ void drawScene();
 // Reads the mesh file at `path` and uploads it; needs the GL context. Throws
 // std::runtime_error with one line naming the file and the reason.
 void loadMesh(const std::string& path);
+// Shows shape 0 (the sphere), 1 or 2 (the teapot), or 3 (the loaded mesh;
+// nothing happens without one).
+void chooseShape(int shape);
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
 // Draws over the frame: while the last build has failed, failureLines() at
-// the top left; otherwise, while a metric is on and showStatus holds,
-// statusLine() at the bottom left.
+// the top left; at the bottom left, statusLine() while showStatus holds and
+// under it snapshotNotice().
 void drawOverlay();
 
-// GLUT keyboard callback: e, t, r, m choose a metric (rebuilding it from its
+// The viewer's keys: e, t, r, m choose a metric (rebuilding it from its
 // files), f toggles wireframe, 1 to 3 choose the primitive, 4 the loaded mesh
 // (nothing without one), h hides or shows the status line, q and Escape quit
 // with status 0. + and = raise the Minkowski exponent a step, - lowers it
-// (raiseP, lowerP; either stops a sweep); a starts or stops the sweep.
+// (raiseP, lowerP; either stops a sweep); a starts or stops the sweep. s
+// saves the view (requestSnapshot), Tab shows or hides the panel.
 // Case-sensitive; anything else is ignored.
 void processNormalKeys(unsigned char key, int x, int y);
 // GLUT special-key callback: arrows and function keys do nothing.

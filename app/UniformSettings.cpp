@@ -25,11 +25,17 @@ bool isIdentifier(const std::string& name) {
            std::all_of(name.begin(), name.end(), word);
 }
 
+// Whether `name` is one of the uniforms the viewer sets itself in `metric`:
+// p and g_matrix of the shipped metrics.
+bool viewersOwn(const Metric& metric, const std::string& name) {
+    const bool custom = dynamic_cast<const CustomMetric*>(&metric) != nullptr;
+    return !custom && (name == "p" || name == "g_matrix");
+}
+
 // Gives `value` to the bound program; false when it has no uniform of that
 // name and size.
 bool give(const Metric& metric, const UniformValue& value) {
-    const bool custom = dynamic_cast<const CustomMetric*>(&metric) != nullptr;
-    if (!custom && (value.name == "p" || value.name == "g_matrix"))
+    if (viewersOwn(metric, value.name))
         return true;
     const GLenum type = value.values.size() == 1 ? GL_FLOAT : GL_FLOAT_VEC3_ARB;
     for (const ShaderProg::Uniform& uniform : metric.program().activeUniforms()) {
@@ -98,4 +104,23 @@ void applyUniformValues() {
 
 const std::vector<UniformValue>& uniformValues() {
     return values;
+}
+
+std::vector<UniformValue> programUniforms() {
+    std::vector<UniformValue> found;
+    if (!current)
+        return found;
+    const GLhandleARB program = current->program().getHandle();
+    for (const ShaderProg::Uniform& uniform : current->program().activeUniforms()) {
+        const size_t size = uniform.type == GL_FLOAT            ? 1
+                            : uniform.type == GL_FLOAT_VEC3_ARB ? 3
+                                                                : 0;
+        if (size == 0 || viewersOwn(*current, uniform.name))
+            continue;
+        UniformValue value{uniform.name, std::vector<float>(3)};
+        glGetUniformfvARB(program, uniform.location, value.values.data());
+        value.values.resize(size);
+        found.push_back(std::move(value));
+    }
+    return found;
 }

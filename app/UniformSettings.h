@@ -25,3 +25,7 @@ void setUniformValue(const UniformValue& value);
 // std::cerr, the first time only.
 void applyUniformValues();
 const std::vector<UniformValue>& uniformValues();
+// The current program's active float and vec3 uniforms that the user may
+// set (the same ones setUniformValue reaches), with the values the program
+// holds now, in the GL's order. Empty while no metric is on.
+std::vector<UniformValue> programUniforms();

@@ -1,4 +1,5 @@
 #include "app/Options.h"
+#include "app/PanelInput.h"
 #include "app/Screenshot.h"
 #include "app/Shell.h"
 #include "app/UniformSettings.h"
@@ -33,14 +34,8 @@ std::string screenshotPath;
 void shoot() {
     showStatus = false;
     drawScene();
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
     try {
-        writePng(screenshotPath, width, height, rgb);
+        writeWindowPng(screenshotPath);
     } catch (const std::exception& e) {
         std::cerr << "Cannot write the screenshot " << e.what() << std::endl;
         std::exit(kScreenshotStatus);
@@ -61,6 +56,9 @@ int main(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseOptions(argc, argv, options, std::cout, std::cerr))
         return *status;
+    std::error_code cwdError;
+    if (const std::filesystem::path start = std::filesystem::current_path(cwdError); !cwdError)
+        startFolder = (start / "").string();
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0) {
         std::cerr << "zemlavor: cannot enter " << options.dir << ": " << std::strerror(errno)
                   << std::endl;
@@ -74,10 +72,9 @@ int main(int argc, char** argv) {
     glutDisplayFunc(screenshotPath.empty() ? renderScene : shoot);
     if (screenshotPath.empty())
         glutIdleFunc(renderScene);
-    glutKeyboardFunc(processNormalKeys);
-    glutSpecialFunc(processSpecialKeys);
     Camera* camera = Camera::getInstance();
     Mouse::getInstance();
+    installPanelInput();
     glEnable(GL_DEPTH_TEST);
 
     // Without GLEW's entry points or any of the three extensions, the first
@@ -101,17 +98,14 @@ int main(int argc, char** argv) {
     if (!options.meshFile.empty()) {
         try {
             loadMesh(options.meshFile);
-            prim = 3;
+            chooseShape(3);
         } catch (const std::exception& e) {
             std::cerr << e.what() << std::endl;
             std::exit(kMeshStatus);
         }
     }
-    if (options.distance > 0.0f) {
-        Tuple eye = camera->getSphereLocation();
-        eye[0] = options.distance;
-        camera->setSphereLocation(eye);
-    }
+    if (options.distance > 0.0f)
+        camera->setDistance(options.distance);
 
     setMetricFile(options.metricFile);
     for (const std::string& setting : options.settings)
@@ -120,7 +114,6 @@ int main(int argc, char** argv) {
     // Without a first metric there is nothing worth showing; the message is
     // already on standard error. Most often the viewer was started elsewhere.
     if (!current) {
-        std::error_code cwdError;
         std::cerr << "The files are read from " << std::filesystem::current_path(cwdError).string()
                   << "; if that is the wrong folder, start the viewer in the one with the shader"
                      " files, or name it with -C DIR."

@@ -31,11 +31,21 @@ Camera* Camera::getInstance() {
     return m_instance;
 }
 
-Camera::Camera()
-    : m_lookAt(0, 0, 0, 0), m_upVec(0, 0, 1, 0), m_near(1.0f), m_far(1000.0f), m_aspect(1.0f),
-      m_fov(45.0f) {
-    setCartLocation(Tuple(10, 10, 10, 0));
+Camera::Camera() : m_near(1.0f), m_far(1000.0f), m_aspect(1.0f), m_fov(45.0f) {
+    reset();
     glutReshapeFunc(Reshape);
+}
+
+void Camera::reset() {
+    m_lookAt = Tuple(0, 0, 0, 0);
+    m_upVec = Tuple(0, 0, 1, 0);
+    setCartLocation(Tuple(10, 10, 10, 0));
+}
+
+void Camera::setDistance(float radius) {
+    Tuple s = m_sphereLocation;
+    s[0] = radius;
+    setSphereLocation(s);
 }
 
 void Camera::setCartLocation(Tuple t) {

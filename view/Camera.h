@@ -14,6 +14,12 @@ public:
     // callback, so the window must exist before the first call.
     static Camera* getInstance();
 
+    // The start view: the eye at (10, 10, 10) looking at the origin, +z up.
+    void reset();
+    // Moves the eye along its ray from the look-at point to `radius` units
+    // from it.
+    void setDistance(float radius);
+
     void setCartLocation(Tuple t);
     Tuple getCartLocation() const;
     void setSphereLocation(Tuple s);
