@@ -19,32 +19,8 @@ bool panelMade() {
     return ImGui::GetCurrentContext() != nullptr;
 }
 
-// ImGui's frame count at the last press given to the backend, by key (256 +
-// a special key, 512 + a mouse button).
-int pressedAt[1024];
-
-int slot(int key, int kind) {
-    return kind * 256 + (key & 255);
-}
-
-// Gives a press to the backend.
-void press(int slotted, const std::function<void()>& give) {
-    give();
-    pressedAt[slotted] = ImGui::GetFrameCount();
-}
-
-// Gives a release to the backend. ImGui 1.86 looks at what is held once a
-// frame, so a press released before the next frame would go unseen (a quick
-// click while a large mesh takes 100 ms a frame): that release waits for the
-// frame after.
-void release(int slotted, std::function<void()> give) {
-    if (!panelMade())
-        return;
-    if (panelShown() && pressedAt[slotted] == ImGui::GetFrameCount())
-        afterPanelFrame(std::move(give));
-    else
-        give();
-}
+// ImGui's frame count at each button's last press given to the backend.
+int pressedAt[8];
 
 } // namespace
 
@@ -62,7 +38,7 @@ void installPanelInput() {
 void keyDown(unsigned char key, int x, int y) {
     // ImGui would move between fields on Tab; here it shows and hides the panel.
     if (key != '\t' && panelShown()) {
-        press(slot(key, 0), [=] { ImGui_ImplGLUT_KeyboardFunc(key, x, y); });
+        ImGui_ImplGLUT_KeyboardFunc(key, x, y);
         if (panelHasKeyboard())
             return;
     }
@@ -70,12 +46,13 @@ void keyDown(unsigned char key, int x, int y) {
 }
 
 void keyUp(unsigned char key, int x, int y) {
-    release(slot(key, 0), [=] { ImGui_ImplGLUT_KeyboardUpFunc(key, x, y); });
+    if (panelMade())
+        ImGui_ImplGLUT_KeyboardUpFunc(key, x, y);
 }
 
 void specialDown(int key, int x, int y) {
     if (panelShown()) {
-        press(slot(key, 1), [=] { ImGui_ImplGLUT_SpecialFunc(key, x, y); });
+        ImGui_ImplGLUT_SpecialFunc(key, x, y);
         if (panelHasKeyboard())
             return;
     }
@@ -83,16 +60,26 @@ void specialDown(int key, int x, int y) {
 }
 
 void specialUp(int key, int x, int y) {
-    release(slot(key, 1), [=] { ImGui_ImplGLUT_SpecialUpFunc(key, x, y); });
+    if (panelMade())
+        ImGui_ImplGLUT_SpecialUpFunc(key, x, y);
 }
 
 void mouseButton(int button, int state, int x, int y) {
-    const auto give = [=] { ImGui_ImplGLUT_MouseFunc(button, state, x, y); };
-    if (state == GLUT_UP)
-        release(slot(button, 2), give);
-    else if (panelShown())
-        press(slot(button, 2), give);
     const unsigned bit = button >= 0 && button < 8 ? 1u << button : 0u;
+    const auto give = [=] { ImGui_ImplGLUT_MouseFunc(button, state, x, y); };
+    // ImGui 1.86 looks at the buttons once a frame, so a press released
+    // before the next frame would go unseen (a quick click while a large mesh
+    // takes 100 ms a frame): that release waits for the frame after.
+    if (state == GLUT_UP && panelMade()) {
+        if (panelShown() && bit && pressedAt[button] == ImGui::GetFrameCount())
+            afterPanelFrame(give);
+        else
+            give();
+    } else if (panelShown()) {
+        give();
+        if (bit)
+            pressedAt[button] = ImGui::GetFrameCount();
+    }
     if (state == GLUT_DOWN && panelOwnsPoint(x, y)) {
         panelButtons |= bit;
         return;

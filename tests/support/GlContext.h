@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include "TempDir.h"
+#include "app/Panel.h"
 #include "app/Shell.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
@@ -53,17 +54,18 @@ private:
 // Fixture for tests on the test program's one 400x400 double-buffered GLUT
 // window with a depth buffer (GlContext.cpp makes it; GLUT's main loop never
 // runs). Each test starts with the viewer as at start-up (no metric, the wire
-// sphere seen from (10, 10, 10), the whole window) but with the status line
+// sphere seen from (10, 10, 10), the whole window, no panel) but with the status line
 // off, in a scratch copy of the shaders, and fails if it leaves a GL error
 // behind.
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        camera->setLookAt(Tuple(0, 0, 0, 0));
-        camera->setCartLocation(Tuple(10, 10, 10, 0));
+        camera->reset();
         Reshape(400, 400);
         glLoadIdentity();
         std::tie(wire, prim, showStatus) = std::tuple(true, 0, false);
+        if (panelShown())
+            togglePanel();
     }
     void TearDown() override {
         delete current;

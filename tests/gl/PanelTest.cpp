@@ -1,0 +1,121 @@
+// The panel and the `s` key on a real GL context, driven through the
+// viewer's own GLUT callbacks.
+#include "app/PanelInput.h"
+#include "app/Screenshot.h"
+#include "support/GlContext.h"
+
+#include <GL/glut.h>
+#include <gmock/gmock.h>
+#include <imgui_internal.h>
+
+#include <ctime>
+#include <fstream>
+
+namespace {
+
+using namespace testing;
+using PanelTest = GlTest;
+
+// Whether any pixel of the frame differs from `before` in columns [x0, x1)
+// of the top 200 rows.
+bool differs(const Pixels& now, const Pixels& before, int x0, int x1) {
+    for (size_t row = 200; row < 400; ++row)
+        for (size_t i = (row * 400 + x0) * 3; i < (row * 400 + x1) * 3; ++i)
+            if (now[i] != before[i])
+                return true;
+    return false;
+}
+
+// A press and release at (x, y) with frames between, as a user clicks.
+void click(int x, int y) {
+    mouseMove(x, y);
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
+    GlTest::frame();
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
+    GlTest::frame();
+}
+
+// The first row at which the pointer at x hovers the panel's item `label`.
+int rowOf(const char* label, int x) {
+    const ImGuiID id = ImGui::FindWindowByName("Zemlavor")->GetID(label);
+    for (int y = 0; y < 400; y += 4)
+        if ((mouseMove(x, y), GlTest::frame(), GImGui->HoveredId == id))
+            return y;
+    return -1;
+}
+
+// Tab shows the panel at the top left, at most 320 pixels wide, and hides it
+// again, leaving the picture as it was. A right or middle drag that starts on
+// the shown panel moves no camera; one from elsewhere, or with the panel
+// hidden, does.
+TEST_F(PanelTest, TabShowsThePanelWhichKeepsItsDrags) {
+    const Pixels before = frame();
+    const std::tuple<bool, int, int, bool> cases[] = {{false, GLUT_RIGHT_BUTTON, 20, true},
+                                                      {true, GLUT_RIGHT_BUTTON, 20, false},
+                                                      {false, GLUT_MIDDLE_BUTTON, 30, false},
+                                                      {false, GLUT_RIGHT_BUTTON, 380, true},
+                                                      {true, GLUT_MIDDLE_BUTTON, 20, true}};
+    for (const auto& [tab, button, at, moves] : cases) {
+        camera->reset();
+        if (tab)
+            keyDown('\t', 0, 0);
+        frame(); // ImGui sizes a window the first frame it appears, then draws it
+        const Pixels now = frame();
+        EXPECT_EQ(differs(now, before, 0, 200), panelShown());
+        EXPECT_FALSE(differs(now, before, 320, 400));
+        mouseMove(at, at);
+        mouseButton(button, GLUT_DOWN, at, at);
+        frame();
+        mouseDrag(at + 40, at - 10);
+        mouseButton(button, GLUT_UP, at + 40, at - 10);
+        EXPECT_EQ(camera->getCartLocation()[0] != 10, moves) << at << " shown " << panelShown();
+    }
+    camera->reset();
+    EXPECT_EQ(frame(), before);
+}
+
+// Keys typed while a panel field has the keyboard do nothing else; a click
+// outside the panel gives them back.
+TEST_F(PanelTest, KeysGoToTheFieldThatHasThem) {
+    keyDown('\t', 0, 0);
+    click(100, rowOf("##metric file", 100));
+    for (unsigned char key : {'f', '2', 'e', '\r'}) {
+        keyDown(key, 0, 0);
+        keyUp(key, 0, 0);
+    }
+    frame();
+    EXPECT_EQ(std::tuple(wire, prim, current), std::tuple(true, 0, nullptr));
+    click(390, 390);
+    keyDown('f', 0, 0);
+    EXPECT_FALSE(wire);
+}
+
+// s saves the view at the window's size to a new file in startFolder, never
+// over one there, and says so in the status line; where it cannot save, the
+// status line says why.
+TEST_F(PanelTest, SSavesTheViewUnderANewName) {
+    startFolder = dir.path() + "/";
+    std::vector<std::string> taken;
+    for (std::time_t t = std::time(nullptr); t < std::time(nullptr) + 3; ++t) {
+        char name[32];
+        std::strftime(name, sizeof name, "zemlavor-%Y%m%d-%H%M%S.png", std::localtime(&t));
+        taken.push_back(dir.write(name, "taken"));
+    }
+    keyDown('s', 0, 0);
+    frame();
+    const std::string saved = snapshotNotice().substr(6);
+    EXPECT_THAT(snapshotNotice(), MatchesRegex("Saved zemlavor-[0-9]{8}-[0-9]{6}-2.png"));
+    for (const std::string& file : taken)
+        EXPECT_EQ((std::ostringstream() << std::ifstream(file).rdbuf()).str(), "taken");
+    std::ifstream png(dir.file(saved), std::ios::binary);
+    unsigned char header[24] = {};
+    png.read(reinterpret_cast<char*>(header), 24);
+    EXPECT_THAT(std::vector(header + 16, header + 24), ElementsAre(0, 0, 1, 144, 0, 0, 1, 144));
+    startFolder = dir.path() + "/missing/";
+    keyDown('s', 0, 0);
+    frame();
+    EXPECT_THAT(snapshotNotice(), StartsWith("Cannot save the view: " + startFolder));
+    startFolder.clear();
+}
+
+} // namespace
