@@ -20,6 +20,7 @@
 // 1,000,000-triangle torus into the scratch directory with scripts/make-torus
 // on first use.
 
+#include "app/Panel.h"
 #include "app/Shell.h"
 #include "bench/AllocCounter.h"
 #include "io/MeshFile.h"
@@ -112,6 +113,24 @@ void frameBench(State& state, bool ours, int metric, int primitive, bool wirefra
     state.counters["allocs/frame"] = double(counted[kind].all);
     state.counters["own_allocs/frame"] = double(counted[kind].own);
     current = nullptr; // g_metrics owns it
+}
+
+// A frame of the sphere with the panel shown (ours) against the same frame
+// with it hidden (base), under a metric that changeMetric built, as a key
+// does: what the panel costs a frame. The Riemannian metric's panel also
+// reads riemann.mat and works out the matrix's eigenvalues every frame.
+void panelBench(State& state, bool ours, int metric) {
+    switchMetric(metric);
+    prim = 0;
+    wire = true;
+    if (panelShown() != ours)
+        togglePanel();
+    for (int i = 0; i < 4; ++i) // the panel appears at its second frame
+        frame();
+    for (auto _ : state)
+        frame();
+    if (panelShown())
+        togglePanel();
 }
 
 // A mesh file read into the viewer's arrays and fitted to the unit sphere
@@ -313,6 +332,8 @@ void registerAll() {
             compare("frame/" + kMetricNames[m] + "/torus-1M/solid", 2, 8, frameBench, m, 3, false);
         }
     }
+    for (int m : {0, 2})
+        compare("panel/" + kMetricNames[m] + "/sphere/wire", 4, 60, panelBench, m);
     compare("between-frames/p-step", 4, 60, betweenFramesBench, 3);
     compare("between-frames/watch-riemann", 4, 60, betweenFramesBench, 2);
     compare("startup", 1, 20, startupBench);
