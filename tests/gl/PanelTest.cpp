@@ -37,9 +37,9 @@ void click(int x, int y) {
 
 // The first row at which the pointer at x hovers the panel's item `label`.
 int rowOf(const char* label, int x) {
-    const ImGuiID id = ImGui::FindWindowByName("Zemlavor")->GetID(label);
     for (int y = 0; y < 400; y += 4)
-        if ((mouseMove(x, y), GlTest::frame(), GImGui->HoveredId == id))
+        if ((mouseMove(x, y), GlTest::frame(),
+             GImGui->HoveredId == ImGui::FindWindowByName("Zemlavor")->GetID(label)))
             return y;
     return -1;
 }
