@@ -34,6 +34,16 @@ done <<'TABLE'
 400x400 - 2 no --solid -m riemann -m cityblock
 TABLE
 
+# A side of 1 pixel; GLUT's -geometry without --size; neither.
+while read -r size args; do
+    run_viewer -C .. --screenshot shot.png $args
+    expect_eq "$code $(identify -format %wx%h shot.png && rm shot.png)" "0 $size" "size with $args"
+done <<'TABLE'
+1x400 --size 1x400
+300x200 -geometry 300x200+5+5
+400x400
+TABLE
+
 mkdir taken
 run_viewer -C .. --screenshot taken
 expect_eq "$code" 4 "status for a target that is a folder"
