@@ -139,7 +139,8 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereInItsColour) {
 // standard error (a compiler's log comes before it, under a header giving its
 // length), no program is bound and no GL object of the old metric or the
 // failed one is left. A matrix that reads but shows nothing useful builds,
-// and one line of standard error says why.
+// and one line of standard error says why, as does the status box at the
+// bottom left under its first line (23 pixels high).
 TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
     // What a switch to the Riemannian metric writes after any warning: the
     // new program's dump, its own shader first.
@@ -161,6 +162,12 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
          w + "so large that its ellipsoid is smaller than a pixel in the start view\n" + riemann},
         {'r', "riemann.mat", "1e-30 0 0\n0 1e-30 0\n0 0 1e-30\n",
          w + "so small that its ellipsoid lies beyond the far plane\n" + riemann},
+        {'r', "riemann.mat", "one two\nthree\n",
+         w + "all zeros (a word reads as 0); no surface is drawn\n" + riemann},
+        {'r', "riemann.mat", "1 0 0\n0 1e39 0\n0 0 1\n",
+         "Warning: riemann.mat holds a number too large for a float (over 3.4e38); no surface is "
+         "drawn\n" +
+             riemann},
     };
     for (const auto& [key, file, bytes, err] : cases) {
         SCOPED_TRACE(file);
@@ -181,6 +188,12 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
                                  ShaderProg::s_shaderInUse != nullptr}),
                     Each(builds));
         EXPECT_TRUE(builds || live() == before) << "a GL object was left";
+        showStatus = true;
+        const Pixels picture = frame();
+        int rows = 0;
+        while (rows < 400 && picture[rows * 1200 + 2] > 0)
+            ++rows;
+        EXPECT_EQ(std::pair(rows > 0, rows > 23), std::pair(builds, text.find("Warn") == 0));
     }
 }
 
