@@ -49,8 +49,8 @@ TEST_F(ViewerTest, ReshapeLoadsWhatGluGives) {
 // A right drag orbits 1 degree a pixel: leftward turns the eye about +z from
 // +x toward +y, upward tilts it down from +z, and it stays 1 degree off the
 // poles. A middle drag zooms 0.1 units a pixel: upward away, downward closer
-// and through the look-at point out on the other side, skipping a step that
-// would land on it. Each drag goes in two steps,
+// and through the look-at point out on the other side, 0.001 past it for a
+// step that lands on it. Each drag goes in two steps,
 // after a press GLUT never reported released (which the passive motion before
 // the drag forgets); a motion after the release moves nothing.
 TEST_F(ViewerTest, DragsMoveTheEye) {
@@ -65,7 +65,7 @@ TEST_F(ViewerTest, DragsMoveTheEye) {
         {{0, 0, 10, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 11, 0}},
         {{0.3f, 0, 0.4f, 0}, GLUT_MIDDLE_BUTTON, 0, 8, {-0.18f, 0, -0.24f, 0}},
         {{0, 0, 0, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 1, 0}},
-        {{0, 0, 1, 0}, GLUT_MIDDLE_BUTTON, 0, 20, {0, 0, 1, 0}},
+        {{0, 0, 1, 0}, GLUT_MIDDLE_BUTTON, 0, 10, {0, 0, -0.001f, 0}},
     };
     for (const auto& [from, button, dx, dy, to] : cases) {
         camera->setCartLocation(from);
