@@ -4,7 +4,6 @@
 #include "shader/ShaderProg.h"
 #include "support/GlContext.h"
 #include "view/MeshBuffers.h"
-#include "view/Overlay.h"
 
 #include <cmath>
 #include <cstdio>
@@ -15,7 +14,6 @@ namespace {
 using MeshTest = GlTest;
 using MinkowskiTest = GlTest;
 using ReloadTest = GlTest;
-using OverlayTest = GlTest;
 
 // 4 shows the loaded mesh under the metric's program, filled or as lines.
 // Drawing it leaves no buffer, array or line mode behind: the sphere, drawn
@@ -138,29 +136,6 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
         EXPECT_TRUE(failureLines().empty() && box() == none) << file;
     }
     EXPECT_EQ(ShaderProg::s_shaderProgs->size(), 1u);
-}
-
-// A line wider than the viewport (400 pixels hold 49 characters) goes on in
-// the next, broken at its last space that fits, or where none does: the box
-// from the top left corner is as wide as its widest line, 15 pixels a line,
-// and 4 more on each side.
-TEST_F(OverlayTest, WrapsLinesAtTheViewportsWidth) {
-    const float white[3] = {1, 1, 1};
-    const std::tuple<std::string, int, int> cases[] = {
-        {std::string(49, 'a'), 49, 1},
-        {std::string(50, 'a'), 49, 2},
-        {std::string(40, 'a') + " " + std::string(20, 'b'), 40, 2}};
-    for (const auto& [line, columns, count] : cases) {
-        glClear(GL_COLOR_BUFFER_BIT);
-        Overlay(Overlay::Corner::TopLeft, white).draw({line});
-        const Pixels p = readPixels();
-        int width = 0, height = 0;
-        while (width < 400 && p[(399 * 400 + width) * 3 + 2] > 0)
-            ++width;
-        while (height < 400 && p[(399 - height) * 1200 + 2] > 0)
-            ++height;
-        EXPECT_EQ(std::pair(width, height), std::pair(8 * columns + 8, 15 * count + 8)) << line;
-    }
 }
 
 } // namespace
