@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -55,8 +54,7 @@ bool isNumberIn(std::string text, double lowest, double highest, bool infinity) 
     double value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && stop == end && std::isfinite(value) && value >= lowest &&
-           value <= highest;
+    return error == std::errc() && stop == end && value >= lowest && value <= highest;
 }
 
 // A check for CLI11 that names the value and what it should be.
@@ -121,7 +119,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
         ->check(named)
         ->capture_default_str();
     app.add_flag("--solid", options.solid, "draw solid instead of wireframe");
-    app.add_option("--size", size, "window size in pixels (default 400x400)")
+    app.add_option("--size", size,
+                   "window size in pixels (default: the size in -geometry, else 400x400)")
         ->type_name("WxH")
         ->check(validator(
             [](const std::string& text) {

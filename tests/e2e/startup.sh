@@ -27,8 +27,8 @@ done
 
 # No display is needed for these: the options are read before GLUT starts.
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 5x16385" "--size 5x5x" \
-    "-geometry 0x5" "-display" "--distance 0" "--distance nan" "-C nowhere" "--p 0.4" "--p 65" \
-    "--p x" "--p 1e400" "--p 0x10" "--p nan" "-s ''" "--screenshot ''"; do
+    "-geometry 0x5" "-display" "--distance 0" "--distance nan" "--distance inf" "-C nowhere" \
+    "--p 0.4" "--p 65" "--p x" "--p 1e400" "--p 0x10" "--p nan" "-s ''" "--screenshot ''"; do
     eval "DISPLAY= run_viewer $args"
     expect_eq "$code $(cat out) $(tail -n 1 err)" "64  Try 'zemlavor --help' for the options." "$args"
 done
