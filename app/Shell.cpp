@@ -5,6 +5,7 @@
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
+#include "metric/Metric.h"
 #include "view/Camera.h"
 #include "view/MeshBuffers.h"
 #include "view/Overlay.h"
@@ -44,21 +45,23 @@ void drawScene() {
 
 namespace {
 
-// The status box's lines, each of which may be empty, kept between frames
-// and made again only when they change.
+// The status box's lines: statusLine() and the current metric's warning, if
+// any, while showStatus holds, then snapshotNotice(); kept between frames and
+// made again only when they change.
 const std::vector<std::string>& statusLines() {
     static std::vector<std::string> lines;
     static const std::string none;
-    const std::string& status = showStatus ? statusLine() : none;
-    const std::string& notice = snapshotNotice();
+    const bool status = current && showStatus;
+    const std::string* wanted[] = {status ? &statusLine() : &none,
+                                   status ? &current->warning() : &none, &snapshotNotice()};
     size_t kept = 0;
     bool same = true;
-    for (const std::string* line : {&status, &notice})
+    for (const std::string* line : wanted)
         if (!line->empty())
             same = same && kept < lines.size() && lines[kept++] == *line;
     if (!same || kept != lines.size()) {
         lines.clear();
-        for (const std::string* line : {&status, &notice})
+        for (const std::string* line : wanted)
             if (!line->empty())
                 lines.push_back(*line);
     }

@@ -46,8 +46,9 @@ void chooseShape(int shape);
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
 // Draws over the frame: while the last build has failed, failureLines() at
-// the top left; at the bottom left, statusLine() while showStatus holds and
-// under it snapshotNotice().
+// the top left; at the bottom left, while a metric is on and showStatus
+// holds, statusLine() and the metric's warning, and under them
+// snapshotNotice().
 void drawOverlay();
 
 // The viewer's keys: e, t, r, m choose a metric (rebuilding it from its
