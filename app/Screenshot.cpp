@@ -48,8 +48,6 @@ void writeWindowPng(const std::string& path) {
 namespace {
 
 bool snapshotAsked = false;
-std::string notice;
-std::chrono::steady_clock::time_point noticeEnds;
 
 // Makes an empty file under the first free snapshot name for `now` and
 // returns its path: creating it is what claims the name, so a file that
@@ -73,6 +71,8 @@ std::string claimSnapshotName(std::time_t now) {
 
 } // namespace
 
+SnapshotNotice lastSnapshot;
+
 void requestSnapshot() {
     snapshotAsked = true;
 }
@@ -85,16 +85,16 @@ void takeRequestedSnapshot() {
     try {
         path = claimSnapshotName(std::time(nullptr));
         writeWindowPng(path);
-        notice = "Saved " + path.substr(startFolder.size());
+        lastSnapshot.text = "Saved " + path.substr(startFolder.size());
     } catch (const std::exception& e) {
         if (!path.empty())
             unlink(path.c_str());
-        notice = std::string("Cannot save the view: ") + e.what();
+        lastSnapshot.text = std::string("Cannot save the view: ") + e.what();
     }
-    noticeEnds = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    lastSnapshot.shownUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
 }
 
 const std::string& snapshotNotice() {
     static const std::string none;
-    return std::chrono::steady_clock::now() < noticeEnds ? notice : none;
+    return std::chrono::steady_clock::now() < lastSnapshot.shownUntil ? lastSnapshot.text : none;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,12 @@ void requestSnapshot();
 // view if asked to, and sets snapshotNotice to the saved file's name or the
 // reason it could not be saved.
 void takeRequestedSnapshot();
-// "Saved zemlavor-....png" or "Cannot save the view: <reason>" for 5 s after
-// a snapshot; empty otherwise.
+// What the last snapshot did, "Saved zemlavor-....png" or "Cannot save the
+// view: <reason>", and until when the status line shows it (5 s after).
+struct SnapshotNotice {
+    std::string text;
+    std::chrono::steady_clock::time_point shownUntil;
+};
+extern SnapshotNotice lastSnapshot;
+// lastSnapshot's text while it is shown; empty otherwise.
 const std::string& snapshotNotice();

@@ -1,8 +1,11 @@
 #include "math/Matrix.h"
 
 #include "io/FileParser.h"
+#include "io/SafeFile.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <stdexcept>
 
 Matrix::Matrix() {}
@@ -21,6 +24,22 @@ Matrix::Matrix(std::string filename) {
             row[static_cast<int>(j)] = lines[i][j].getFloat();
         m_rows[i] = row;
     }
+}
+
+void Matrix::save(const std::string& filename) const {
+    int n = 3;
+    for (int k = 0; k < 4; ++k)
+        if (m_rows[3][k] != 0.0f || m_rows[k][3] != 0.0f)
+            n = 4;
+    writeFileSafely(filename, [&](std::FILE* file) {
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                char number[32];
+                const char* end = std::to_chars(number, number + sizeof number, m_rows[i][j]).ptr;
+                std::fprintf(file, "%.*s%c", static_cast<int>(end - number), number,
+                             j + 1 < n ? ' ' : '\n');
+            }
+    });
 }
 
 Tuple& Matrix::operator[](int i) {

@@ -20,6 +20,13 @@ public:
     // "x" is 0). Throws std::runtime_error("File not found: " + filename) if
     // the file cannot be read.
     explicit Matrix(std::string filename);
+    // Writes the file that constructor reads back as this matrix: a row a
+    // line, each number in the fewest digits that read back as the same
+    // float, one space apart; the upper-left 3x3 block, or all of it where
+    // the fourth row or column holds anything. Through writeFileSafely
+    // (io/SafeFile.h): the file is left complete or as it was, and what it
+    // throws is thrown.
+    void save(const std::string& filename) const;
 
     // Row i for 0 <= i <= 3; any other i throws std::range_error
     // ("Matrix array index out of bounds").

@@ -87,15 +87,6 @@ TEST_F(MinkowskiTest, KeysAndSweepSetTheUniformWithoutBuilding) {
     expectP(1, "the frame drives the sweep");
 }
 
-// Polls five times, 100 ms of the test's clock apart; how many rebuilt.
-int settle() {
-    static auto now = std::chrono::steady_clock::now();
-    int rebuilds = 0;
-    for (int i = 0; i < 5; ++i)
-        rebuilds += reloadChanged(now += std::chrono::milliseconds(100));
-    return rebuilds;
-}
-
 // Each case switches to a metric and edits one file: first, unless null, it
 // leaves `halfway` in it ("-": deletes it), which is built and says `said`
 // (and, for a compiler's or linker's error, the first lines of its log) over

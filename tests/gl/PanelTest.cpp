@@ -90,6 +90,29 @@ TEST_F(PanelTest, KeysGoToTheFieldThatHasThem) {
     EXPECT_FALSE(wire);
 }
 
+// Dragging the matrix's entry (0, 1) 40 pixels right in the panel adds 0.4
+// to it and its mirror in riemann.mat, from which the watcher rebuilds the
+// metric.
+TEST_F(PanelTest, MatrixEditsWriteTheFileThatRebuilds) {
+    changeMetric(2);
+    keyDown('\t', 0, 0);
+    const int y = rowOf("##g01", 140);
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 140, y);
+    frame();
+    mouseDrag(180, y);
+    frame();
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 180, y);
+    frame();
+    std::ostringstream text;
+    text << std::ifstream("riemann.mat").rdbuf();
+    EXPECT_EQ(text.str(), "1 1 0\n1 2 0.4\n0 0.4 0.6\n");
+    EXPECT_EQ(settle(), 1);
+    float g[9] = {};
+    const GLhandleARB program = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
+    glGetUniformfvARB(program, glGetUniformLocationARB(program, "g_matrix"), g);
+    EXPECT_THAT(g, ElementsAre(1, 1, 0, 1, 2, 0.4f, 0, 0.4f, 0.6f));
+}
+
 // s saves the view at the window's size to a new file in startFolder, never
 // over one there, and says so in the status line; where it cannot save, the
 // status line says why.

@@ -4,6 +4,7 @@
 
 #include "TempDir.h"
 #include "app/Panel.h"
+#include "app/Screenshot.h"
 #include "app/Shell.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
@@ -66,6 +67,7 @@ protected:
         std::tie(wire, prim, showStatus) = std::tuple(true, 0, false);
         if (panelShown())
             togglePanel();
+        lastSnapshot = {};
     }
     void TearDown() override {
         delete current;
@@ -92,6 +94,15 @@ public:
     static Pixels frame() {
         drawScene();
         return readPixels();
+    }
+    // Polls the metric's files five times, 100 ms of the tests' own clock
+    // apart; how many polls rebuilt.
+    static int settle() {
+        static auto now = std::chrono::steady_clock::now();
+        int rebuilds = 0;
+        for (int i = 0; i < 5; ++i)
+            rebuilds += reloadChanged(now += std::chrono::milliseconds(100));
+        return rebuilds;
     }
     // Names of the live shader and program objects. The GL names new objects
     // past the highest name it gave, so a fresh probe is named above them all.
