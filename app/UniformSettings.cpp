@@ -29,7 +29,7 @@ bool isIdentifier(const std::string& name) {
 // p and g_matrix of the shipped metrics.
 bool viewersOwn(const Metric& metric, const std::string& name) {
     const bool custom = dynamic_cast<const CustomMetric*>(&metric) != nullptr;
-    return !custom && (name == "p" || name == "g_matrix");
+    return !custom && (name == "g_matrix" || name == "p");
 }
 
 // Gives `value` to the bound program; false when it has no uniform of that
