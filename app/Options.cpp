@@ -118,6 +118,12 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
         ->type_name("N")
         ->check(CLI::Range(3, 1000))
         ->capture_default_str();
+    app.add_option("--samples", options.samples,
+                   "samples per pixel for smooth edges, 0 to 16 (0: none); fewer where the X "
+                   "server offers no such picture")
+        ->type_name("N")
+        ->check(CLI::Range(0, 16))
+        ->capture_default_str();
     app.set_version_flag("--version", "zemlavor " ZEMLAVOR_VERSION);
 
     try {

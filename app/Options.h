@@ -36,6 +36,8 @@ struct Options {
     float p = 3.0f;
     // The sphere's slices and stacks.
     int detail = 50;
+    // Samples per pixel for anti-aliasing; 0 for none.
+    int samples = 4;
 };
 
 // Exit status for a bad option or value.

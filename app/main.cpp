@@ -5,8 +5,8 @@
 #include "view/Camera.h"
 #include "view/Mouse.h"
 
+#include <GL/freeglut.h>
 #include <GL/glew.h>
-#include <GL/glut.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -68,7 +68,10 @@ int main(int argc, char** argv) {
     }
 
     glutInitWindowSize(options.width, options.height);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    // Multisampled where the X server offers such a visual; freeglut falls
+    // back to a plain one, silently, where it does not.
+    glutSetOption(GLUT_MULTISAMPLE, options.samples);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | (options.samples > 0 ? GLUT_MULTISAMPLE : 0));
     glutCreateWindow("Zemlavor");
     screenshotPath = options.screenshot;
     glutDisplayFunc(screenshotPath.empty() ? renderScene : shoot);

@@ -4,13 +4,14 @@
 // fixed-function pipeline, when GLUT asks for a redisplay. zem_bench compares
 // the viewer's start-up with this one's.
 
+#include <GL/freeglut.h>
 #include <GL/glew.h>
-#include <GL/glut.h>
 
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
     glutInitWindowSize(400, 400);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutSetOption(GLUT_MULTISAMPLE, 4); // as the viewer asks by default
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
     glutCreateWindow("Zemlavor minimal");
     glutDisplayFunc([] {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

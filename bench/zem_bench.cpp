@@ -329,7 +329,8 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 64 << 20); // as main() does, first
     glutInit(&argc, argv);
     glutInitWindowSize(400, 400);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutSetOption(GLUT_MULTISAMPLE, 4); // as the viewer asks by default
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE);
     glutCreateWindow("Zemlavor bench");
     glutDisplayFunc([] {}); // freeglut wants one; the benchmarks draw their own frames
     Camera::getInstance();

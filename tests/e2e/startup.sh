@@ -25,7 +25,7 @@ for quit in q Escape; do
 done
 
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 5x16385" "--size 5x5x" \
-    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x" "--set w" "--set 1w=2" "--set w=1,2"; do
+    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x" "--set w" "--set 1w=2" "--set w=1,2" "--detail 2" "--samples 17"; do
     # shellcheck disable=SC2086 # the arguments are split on purpose
     run_viewer $args
     expect_eq "$code $(cat out) $(tail -n 1 err)" "64  Try 'zemlavor --help' for the options." "$args"
