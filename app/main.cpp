@@ -5,8 +5,9 @@
 #include "view/Camera.h"
 #include "view/Mouse.h"
 
-#include <GL/freeglut.h>
 #include <GL/glew.h>
+
+#include <GL/freeglut.h>
 
 #include <cerrno>
 #include <cstdio>

@@ -4,8 +4,9 @@
 // fixed-function pipeline, when GLUT asks for a redisplay. zem_bench compares
 // the viewer's start-up with this one's.
 
-#include <GL/freeglut.h>
 #include <GL/glew.h>
+
+#include <GL/freeglut.h>
 
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
