@@ -27,6 +27,8 @@ MeshData weldCorners(const std::vector<float>& corners) {
             kept.insert(kept.end(), {unsigned(t), unsigned(t + 1), unsigned(t + 2)});
     }
 
+    if (kept.empty())
+        return {};
     // The flag is left out of the comparison: every kept corner has it.
     const size_t vertexBytes = kStride * sizeof(float);
     const meshopt_Stream streams[] = {{corners.data(), 6 * sizeof(float), vertexBytes}};

@@ -55,13 +55,15 @@ std::vector<float> VertexCapture::capture(const std::function<void()>& draw, int
         draw();
         glEndTransformFeedback();
         glEndQuery(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN);
-        glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
         written = queryResult(m_written);
         corners.resize(static_cast<size_t>(written) * 3 * floatsPerVertex);
         glGetBufferSubData(GL_TRANSFORM_FEEDBACK_BUFFER, 0,
                            static_cast<GLsizeiptr>(corners.size() * sizeof(float)), corners.data());
+        // Unbinds the buffer from the target as well as from the index.
+        glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
     }
     // Frees the GL's copy at once: a large shape's is tens of megabytes.
+    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, m_buffer);
     glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, 0, nullptr, GL_STREAM_READ);
     glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, 0);
     glDisable(GL_RASTERIZER_DISCARD);
