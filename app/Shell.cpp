@@ -1,5 +1,6 @@
 #include "app/Shell.h"
 
+#include "app/ShapeExport.h"
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
@@ -10,6 +11,7 @@
 #include <GL/glew.h>
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -47,6 +49,21 @@ const std::vector<std::string>& statusLines() {
     return lines;
 }
 
+// `lines`, then `note` unless it is null, in `kept`, which is made again only
+// when they change: a box that says what it said last frame allocates
+// nothing.
+const std::vector<std::string>& withNote(std::vector<std::string>& kept,
+                                         const std::vector<std::string>& lines,
+                                         const std::string* note) {
+    if (kept.size() != lines.size() + (note ? 1 : 0) ||
+        !std::equal(lines.begin(), lines.end(), kept.begin()) || (note && kept.back() != *note)) {
+        kept = lines;
+        if (note)
+            kept.push_back(*note);
+    }
+    return kept;
+}
+
 } // namespace
 
 void drawOverlay() {
@@ -54,10 +71,15 @@ void drawOverlay() {
     static const float kStatusColour[3] = {0.85f, 0.85f, 0.85f};
     static Overlay failureBox(Overlay::Corner::TopLeft, kFailureColour);
     static Overlay statusBox(Overlay::Corner::BottomLeft, kStatusColour);
-    if (!failureLines().empty())
-        failureBox.draw(failureLines());
-    else if (current && showStatus)
-        statusBox.draw(statusLines());
+    static std::vector<std::string> failureKept, statusKept;
+    static const std::vector<std::string> none;
+    const ExportNote* note = recentExportNote();
+    const std::string* failed = note && note->failed ? &note->text : nullptr;
+    const std::string* exported = note && !note->failed ? &note->text : nullptr;
+    if (!failureLines().empty() || failed)
+        failureBox.draw(withNote(failureKept, failureLines(), failed));
+    else if (current && (showStatus || exported))
+        statusBox.draw(withNote(statusKept, showStatus ? statusLines() : none, exported));
 }
 
 namespace {
@@ -139,6 +161,9 @@ void processNormalKeys(unsigned char key, int, int) {
         break;
     case 'h':
         showStatus = !showStatus;
+        break;
+    case 'x':
+        exportShapeToFolder();
         break;
     case '1':
     case '2':

@@ -40,12 +40,15 @@ void loadMesh(const std::string& path);
 void drawPrimitive();
 // Draws over the frame: while the last build has failed, failureLines() at
 // the top left; otherwise, while a metric is on and showStatus holds,
-// statusLine() at the bottom left.
+// statusLine() at the bottom left. A recent export's note
+// (recentExportNote) goes under the failure lines if the export failed, or
+// else under the status line, shown for it even while showStatus is off.
 void drawOverlay();
 
 // GLUT keyboard callback: e, t, r, m choose a metric (rebuilding it from its
 // files), f toggles wireframe, 1 to 3 choose the primitive, 4 the loaded mesh
-// (nothing without one), h hides or shows the status line, q and Escape quit
+// (nothing without one), h hides or shows the status line, x exports the
+// shape (exportShapeToFolder), q and Escape quit
 // with status 0. + and = raise the Minkowski exponent a step, - lowers it
 // (raiseP, lowerP; either stops a sweep); a starts or stops the sweep.
 // Case-sensitive; anything else is ignored.

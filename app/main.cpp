@@ -1,5 +1,6 @@
 #include "app/Options.h"
 #include "app/Screenshot.h"
+#include "app/ShapeExport.h"
 #include "app/Shell.h"
 #include "app/UniformSettings.h"
 #include "view/Camera.h"
@@ -25,6 +26,7 @@ namespace {
 // fails) and kUsageStatus.
 constexpr int kMeshStatus = 3;
 constexpr int kScreenshotStatus = 4;
+constexpr int kExportStatus = 4;
 
 std::string screenshotPath;
 
@@ -62,6 +64,9 @@ int main(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseOptions(argc, argv, options, std::cout, std::cerr))
         return *status;
+    // x exports to the folder the user started the viewer in, whatever -C says.
+    std::error_code cwdError;
+    setExportFolder(std::filesystem::current_path(cwdError).string());
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0) {
         std::cerr << "zemlavor: cannot enter " << options.dir << ": " << std::strerror(errno)
                   << std::endl;
@@ -124,12 +129,21 @@ int main(int argc, char** argv) {
     // Without a first metric there is nothing worth showing; the message is
     // already on standard error. Most often the viewer was started elsewhere.
     if (!current) {
-        std::error_code cwdError;
         std::cerr << "The files are read from " << std::filesystem::current_path(cwdError).string()
                   << "; if that is the wrong folder, start the viewer in the one with the shader"
                      " files, or name it with -C DIR."
                   << std::endl;
         std::exit(2);
+    }
+    if (!options.exportFile.empty()) {
+        try {
+            exportShape(options.exportFile);
+        } catch (const std::exception& e) {
+            std::cerr << "Cannot export the shape to " << e.what() << std::endl;
+            std::exit(kExportStatus);
+        }
+        if (screenshotPath.empty())
+            std::exit(0);
     }
 
     glutMainLoop();
