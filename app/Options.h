@@ -20,7 +20,7 @@ struct Options {
     // A mesh file to show instead of a built-in shape; empty for none.
     std::string meshFile;
     bool solid = false;
-    // Window size in pixels.
+    // Window size in pixels: --size, else the size in GLUT's -geometry.
     int width = 400;
     int height = 400;
     // The eye's distance from the centre; 0 keeps the camera's own.
@@ -41,16 +41,22 @@ struct Options {
     int detail = 50;
     // Samples per pixel for anti-aliasing; 0 for none.
     int samples = 4;
+    // The program's name, then GLUT's X options with their values, in their
+    // order: what glutInit is to take.
+    std::vector<std::string> glutArgs;
 };
 
 // Exit status for a bad option or value.
 constexpr int kUsageStatus = 64;
 
-// Parses the options left after glutInit has taken the X ones. Returns
-// nothing when the viewer should go on with `options`, or the status to exit
-// with: 0 after --help or --version (printed to `out`), kUsageStatus after a
-// bad option or value (one line naming it and a pointer to --help on `err`).
-// With --dir, meshFile, screenshot and exportFile come back absolute, so they keep their
-// meaning after the caller changes into the folder.
+// Parses the whole command line before glutInit, so that it needs no display:
+// sets GLUT's X options (-display NAME, -geometry WxH+X+Y, -direct,
+// -indirect, -iconic, -gldebug, -sync, wherever they are) aside in glutArgs
+// and reads the rest. Returns nothing when the viewer should go on with
+// `options`, or the status to exit with: 0 after --help or --version (printed
+// to `out`), kUsageStatus after a bad option or value (one line naming it and
+// a pointer to --help on `err`).
+// With --dir, meshFile, screenshot and exportFile come back absolute, so they
+// keep their meaning after the caller changes into the folder.
 std::optional<int> parseOptions(int argc, char** argv, Options& options, std::ostream& out,
                                 std::ostream& err);

@@ -4,6 +4,7 @@
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
+#include "metric/Metric.h"
 #include "view/Camera.h"
 #include "view/MeshBuffers.h"
 #include "view/Overlay.h"
@@ -41,11 +42,17 @@ void drawScene() {
 
 namespace {
 
-// statusLine() as the one line the status box draws, kept between frames.
+// statusLine() and the current metric's warning, if any: the lines the
+// status box draws, kept between frames.
 const std::vector<std::string>& statusLines() {
-    static std::vector<std::string> lines(1);
-    if (lines[0] != statusLine())
-        lines[0] = statusLine();
+    static std::vector<std::string> lines;
+    const std::string& warning = current->warning();
+    const size_t count = warning.empty() ? 1 : 2;
+    if (lines.size() != count || lines[0] != statusLine() || (count == 2 && lines[1] != warning)) {
+        lines = {statusLine()};
+        if (!warning.empty())
+            lines.push_back(warning);
+    }
     return lines;
 }
 

@@ -19,6 +19,7 @@
 #include <iostream>
 #include <malloc.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -60,7 +61,6 @@ int main(int argc, char** argv) {
     // software renderer). Keep up to 64 MiB of freed memory instead.
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 
-    glutInit(&argc, argv);
     Options options;
     if (const std::optional<int> status = parseOptions(argc, argv, options, std::cout, std::cerr))
         return *status;
@@ -73,7 +73,19 @@ int main(int argc, char** argv) {
         return kUsageStatus;
     }
 
+    std::vector<char*> glutArgv;
+    for (std::string& arg : options.glutArgs)
+        glutArgv.push_back(arg.data());
+    int glutArgc = static_cast<int>(glutArgv.size());
+    glutArgv.push_back(nullptr);
+    glutInit(&glutArgc, glutArgv.data());
     glutInitWindowSize(options.width, options.height);
+    // GLUT puts a window it is given no position for at (-1, -1). Where no
+    // window manager moves it, one with a side of 1 pixel lies wholly off the
+    // screen there: it is never exposed, so it is never displayed. Such a
+    // window starts at (0, 0); any other keeps GLUT's placement.
+    if (glutGet(GLUT_INIT_WINDOW_X) < 0 && (options.width == 1 || options.height == 1))
+        glutInitWindowPosition(0, 0);
     // Multisampled where the X server offers such a visual; freeglut falls
     // back to a plain one, silently, where it does not.
     glutSetOption(GLUT_MULTISAMPLE, options.samples);
@@ -129,10 +141,11 @@ int main(int argc, char** argv) {
     // Without a first metric there is nothing worth showing; the message is
     // already on standard error. Most often the viewer was started elsewhere.
     if (!current) {
-        std::cerr << "The files are read from " << std::filesystem::current_path(cwdError).string()
-                  << "; if that is the wrong folder, start the viewer in the one with the shader"
-                     " files, or name it with -C DIR."
-                  << std::endl;
+        std::cerr << "The files are read from " << std::filesystem::current_path(cwdError).string();
+        if (failureLines()[0].rfind("File not found: ", 0) == 0)
+            std::cerr << "; if that is the wrong folder, start the viewer in the one with the"
+                         " shader files, or name it with -C DIR";
+        std::cerr << "." << std::endl;
         std::exit(2);
     }
     if (!options.exportFile.empty()) {

@@ -37,6 +37,9 @@ std::vector<std::string> FileParser::parseLines(std::string filename) {
             throw std::runtime_error("File not found: " + filename);
         lines.push_back(line);
     }
+    // Some editors start a UTF-8 file with a byte order mark; it is no text.
+    if (lines[0].rfind("\xEF\xBB\xBF", 0) == 0)
+        lines[0].erase(0, 3);
     return lines;
 }
 

@@ -23,9 +23,10 @@ private:
 // filename) when the file cannot be opened or read (a directory included).
 class FileParser {
 public:
-    // Every line of the file, without its '\n' ('\r' is kept). The read that
-    // meets the end of the file still yields a line, so "a\nb\n" gives
-    // "a", "b", "" and a zero-byte file gives one empty line.
+    // Every line of the file, without its '\n' ('\r' is kept) and without a
+    // UTF-8 byte order mark at its start. The read that meets the end of the
+    // file still yields a line, so "a\nb\n" gives "a", "b", "" and a
+    // zero-byte file gives one empty line.
     static std::vector<std::string> parseLines(std::string filename);
 
     // The same lines as NUL-terminated strings in a new[]'d array; lineCount

@@ -385,7 +385,10 @@ MeshData readMeshFile(const std::string& path) {
         while (!why.empty() &&
                (why.back() == '.' || std::isspace(static_cast<unsigned char>(why.back()))))
             why.pop_back();
-        throw failure(path, "damaged or truncated (" + why + ")");
+        // Assimp's words for a file with no faces: nothing to draw, no damage.
+        const bool faceless =
+            why.rfind("OBJ-file is too small", 0) == 0 || why.rfind("No output meshes", 0) == 0;
+        throw failure(path, faceless ? "no triangles" : "damaged or truncated (" + why + ")");
     }
     MeshData mesh = collectTriangles(*scene, path);
     if (mesh.indices.empty())

@@ -44,10 +44,17 @@ std::array<double, 3> symmetricEigenvalues3(const Matrix& m) {
 }
 
 EllipsoidView classifyEllipsoid(const Matrix& m) {
+    bool zero = true;
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            if (!std::isfinite(m[i][j]))
+        for (int j = 0; j < 3; ++j) {
+            if (std::isinf(m[i][j]))
+                return EllipsoidView::Infinite;
+            if (std::isnan(m[i][j]))
                 return EllipsoidView::NotPositiveDefinite;
+            zero = zero && m[i][j] == 0;
+        }
+    if (zero)
+        return EllipsoidView::Zero;
     const std::array<double, 3> eig = symmetricEigenvalues3(m);
     if (!(eig[0] > 0.0))
         return EllipsoidView::NotPositiveDefinite;

@@ -9,9 +9,11 @@
 // 56 pixels there, and the far plane is 1000 units away).
 enum class EllipsoidView {
     Visible,
-    NotPositiveDefinite, // p.Gp <= 0 somewhere: no closed surface (also non-finite entries)
+    NotPositiveDefinite, // p.Gp <= 0 somewhere: no closed surface (also a NaN entry)
     TooSmall,            // every semi-axis under 0.02: smaller than a pixel
     TooLarge,            // every semi-axis over 1000: beyond the far plane
+    Zero,                // every entry 0 (what a file of words reads as)
+    Infinite,            // an infinite entry: a number beyond float's range
 };
 
 // The eigenvalues of the symmetric part of the upper-left 3x3 block (whose

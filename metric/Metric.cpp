@@ -25,6 +25,11 @@ void Metric::Apply() {
 
 void Metric::Use() {}
 
+const std::string& Metric::warning() const {
+    static const std::string none;
+    return none;
+}
+
 Tuple Metric::transform(const Tuple& v) {
     const Tuple zero(0, 0, 0, 0);
     Tuple n;
@@ -66,21 +71,29 @@ RiemannianMetric::RiemannianMetric(std::string filename)
     : m_matrix(filename), m_matrixLocation(-1) {
     // Not errors (the file reads as it reads), but a surface that is partly
     // or wholly missing, or too small or too large to see, deserves a word.
+    const char* why = nullptr;
     switch (classifyEllipsoid(m_matrix)) {
     case EllipsoidView::NotPositiveDefinite:
-        std::cerr << "Warning: " << filename
-                  << " is not positive definite; the surface is not drawn where p.Gp <= 0\n";
+        why = " is not positive definite; the surface is not drawn where p.Gp <= 0";
         break;
     case EllipsoidView::TooSmall:
-        std::cerr << "Warning: " << filename
-                  << " is so large that its ellipsoid is smaller than a pixel in the start view\n";
+        why = " is so large that its ellipsoid is smaller than a pixel in the start view";
         break;
     case EllipsoidView::TooLarge:
-        std::cerr << "Warning: " << filename
-                  << " is so small that its ellipsoid lies beyond the far plane\n";
+        why = " is so small that its ellipsoid lies beyond the far plane";
+        break;
+    case EllipsoidView::Zero:
+        why = " is all zeros (a word reads as 0); no surface is drawn";
+        break;
+    case EllipsoidView::Infinite:
+        why = " holds a number too large for a float (over 3.4e38); no surface is drawn";
         break;
     case EllipsoidView::Visible:
         break;
+    }
+    if (why) {
+        m_warning = "Warning: " + filename + why;
+        std::cerr << m_warning << "\n";
     }
     m_shaderProg.attach(new Shader("riemann.vert", GL_VERTEX_SHADER_ARB));
     Initialize();
@@ -96,6 +109,10 @@ float RiemannianMetric::distance(Tuple a, Tuple b) {
     const RowTuple r = c.transpose();
     const RowTuple p = r * m_matrix;
     return std::sqrt(p * c);
+}
+
+const std::string& RiemannianMetric::warning() const {
+    return m_warning;
 }
 
 void RiemannianMetric::Use() {

@@ -22,6 +22,9 @@ public:
     virtual Tuple transform(const Tuple& v);
     // Sets the program's uniforms; called with the program bound.
     virtual void Use();
+    // Why the surface may not show as expected, one line for the window;
+    // empty when nothing is amiss.
+    virtual const std::string& warning() const;
     virtual ~Metric() = default;
 
     // Attaches "metric.vert" and "metric.frag" after the metric's own vertex
@@ -64,16 +67,20 @@ public:
 class RiemannianMetric : public Metric {
 public:
     // Reads M from a matrix file (relative to the working directory) before
-    // any shader file; throws "File not found: <name>" if it cannot.
+    // any shader file; throws "File not found: <name>" if it cannot. A matrix
+    // whose surface cannot be seen from the start view (math/Ellipsoid.h)
+    // gives a warning, also written to std::cerr at once.
     explicit RiemannianMetric(std::string filename);
     explicit RiemannianMetric(Matrix matrix);
 
     float distance(Tuple a, Tuple b) override;
     void Use() override;
+    const std::string& warning() const override;
 
 private:
     Matrix m_matrix;
     GLint m_matrixLocation;
+    std::string m_warning;
 };
 
 // The Minkowski distance: the p-norm (math/PNorm.h) of a - b over all four

@@ -19,8 +19,29 @@ ensure_packages() {
         return 1
     fi
     echo "Installing ${missing[*]}"
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt_get update && apt_get install -y --no-install-recommends "${missing[@]}" ||
+        { echo "Not installed: ${missing[*]}" >&2; return 1; }
+}
+
+# Runs apt-get quietly with the given arguments. While another package job
+# holds a lock, waits for it, up to two minutes: dpkg's lock through apt's own
+# timeout, the package lists' lock (which that timeout does not cover) by
+# trying again every 5 s. On failure, says why after apt's own message.
+apt_get() {
+    local deadline=$((SECONDS + 120)) err
+    while ! err=$(LC_ALL=C DEBIAN_FRONTEND=noninteractive \
+        apt-get -o DPkg::Lock::Timeout=120 -qq "$@" 2>&1 >/dev/null); do
+        if [[ $err != *"Could not get lock"* ]]; then
+            printf '%s\n' "$err" "apt-get $1 failed: its message is above." >&2
+            return 1
+        fi
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            printf '%s\n' "$err" "Another package job (named above) still holds apt's lock after" \
+                "two minutes; run this again when it has finished." >&2
+            return 1
+        fi
+        sleep 5
+    done
 }
 
 # True when $DISPLAY names an X server that answers.

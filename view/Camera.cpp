@@ -139,24 +139,45 @@ void shrinkWindow(int width, int height) {
 
 } // namespace
 
+namespace {
+
+// The window's size as Reshape was last told it, before any shrinking.
+int toldWidth = 0;
+int toldHeight = 0;
+
+// XCheckIfEvent predicate: records the size of each ConfigureNotify for the
+// window `arg` points to (in queue order, so the last one wins) and takes
+// none of them out of the queue.
+Bool recordSize(Display*, XEvent* event, XPointer arg) {
+    auto* size = reinterpret_cast<XConfigureEvent*>(arg);
+    if (event->type == ConfigureNotify && event->xconfigure.window == size->window)
+        *size = event->xconfigure;
+    return False;
+}
+
+} // namespace
+
 bool drawableFits() {
-    // Asked of the X server, not of GLUT: the driver sizes each frame from the
-    // server at its first draw, while GLUT hears of a resize only at its next
-    // event, possibly a frame too late.
-    Window root;
-    int x, y;
-    unsigned width, height, border, depth;
-    if (!XGetGeometry(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &root, &x, &y, &width,
-                      &height, &border, &depth))
+    // The driver sizes each frame from the X server at its first draw, while
+    // GLUT hears of a resize only when it handles the event, possibly a frame
+    // too late. A ConfigureNotify the client has received but GLUT has not yet
+    // handled says the new size without a round trip to the server.
+    XConfigureEvent size{};
+    size.window = glXGetCurrentDrawable();
+    size.width = toldWidth;
+    size.height = toldHeight;
+    XEvent unused;
+    XCheckIfEvent(glXGetCurrentDisplay(), &unused, recordSize, reinterpret_cast<XPointer>(&size));
+    const int limit = drawableLimit();
+    if (size.width <= limit && size.height <= limit)
         return true;
-    const unsigned limit = static_cast<unsigned>(drawableLimit());
-    if (width <= limit && height <= limit)
-        return true;
-    shrinkWindow(static_cast<int>(width), static_cast<int>(height));
+    shrinkWindow(size.width, size.height);
     return false;
 }
 
 void Reshape(int width, int height) {
+    toldWidth = width;
+    toldHeight = height;
     if (width > drawableLimit() || height > drawableLimit()) {
         shrinkWindow(width, height);
         width = std::min(width, drawableLimit());

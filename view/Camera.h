@@ -64,7 +64,9 @@ void Reshape(int width, int height);
 // The largest width and height, in pixels, the current GL can render to: the
 // smaller of GL_MAX_VIEWPORT_DIMS and GL_MAX_RENDERBUFFER_SIZE.
 int maxDrawableSize();
-// Whether the window, as the X server has it now, is within maxDrawableSize();
-// if not, asks GLUT to shrink it (as Reshape does). A frame must not be drawn
-// while this is false: the driver would crash on it.
+// Whether the window is within maxDrawableSize() as the client last heard of
+// its size, from a ConfigureNotify still queued for GLUT or else from the
+// last Reshape; if not, asks GLUT to shrink it (as Reshape does). Asks the X
+// server nothing. A frame must not be drawn while this is false: the driver
+// would crash on it.
 bool drawableFits();

@@ -4,6 +4,15 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
+
+namespace {
+
+// How far past the look-at point a zoom step that lands on it takes the eye.
+constexpr float kPastCentre = 0.001f;
+
+} // namespace
+
 Mouse* Mouse::m_instance = nullptr;
 
 Mouse* Mouse::getInstance() {
@@ -103,18 +112,16 @@ void MotionFunc(int x, int y) {
     if (mouse->m_middleDown) {
         Tuple s = camera->getSphereLocation();
         const float radius = s[0] + static_cast<float>(dy) * mouse->m_zoomSpeed;
-        // A step that lands exactly on the look-at point would leave the view
-        // degenerate (eye == centre); skip it and keep the previous radius.
-        if (radius != 0.0f) {
-            s[0] = radius;
-            if (s[0] < 0.0f) {
-                // Passed through the look-at point: the same point, named with
-                // a positive radius on the opposite side.
-                s[0] = -s[0];
-                s[1] = s[1] + 180.0f;
-                s[2] = (90.0f - s[2]) + (90.0f - s[2]) + s[2];
-            }
-            camera->setSphereLocation(s);
+        s[0] = radius;
+        if (radius <= 0.0f) {
+            // Through the look-at point: the same line, named with a positive
+            // radius on the opposite side, so the view flips. A step that
+            // lands on the point itself goes just past it: the view needs the
+            // eye off the centre.
+            s[0] = std::max(-radius, kPastCentre);
+            s[1] = s[1] + 180.0f;
+            s[2] = (90.0f - s[2]) + (90.0f - s[2]) + s[2];
         }
+        camera->setSphereLocation(s);
     }
 }

@@ -44,7 +44,9 @@ private:
 // GLUT mouse-button callback: follows which of the three buttons are held.
 void MouseFunc(int button, int state, int x, int y);
 // GLUT motion callback (a button held): orbits on the right button, then
-// zooms on the middle one, by the pointer's step since the last motion.
+// zooms on the middle one, by the pointer's step since the last motion. A
+// zoom step that reaches or passes the look-at point takes the eye through
+// it to the opposite side (0.001 past it, if the step lands on it).
 void MotionFunc(int x, int y);
 // GLUT passive-motion callback: no button is held, whatever was missed.
 void PassiveMotionFunc(int x, int y);

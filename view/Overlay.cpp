@@ -70,13 +70,24 @@ void Overlay::draw(const std::vector<std::string>& lines) {
         m_lines = lines;
         m_viewportWidth = viewport[2];
         m_viewportHeight = viewport[3];
-        const int columns = std::max(0, (viewport[2] - 2 * kMargin) / kCharWidth);
-        const int rows = std::max(0, (viewport[3] - 2 * kMargin) / kLineHeight);
-        size_t widest = 0;
-        for (size_t i = 0; i < lines.size() && i < static_cast<size_t>(rows); ++i) {
-            text.push_back(fontBytes(lines[i]).substr(0, static_cast<size_t>(columns)));
-            widest = std::max(widest, text.back().size());
+        const size_t columns = std::max(0, (viewport[2] - 2 * kMargin) / kCharWidth);
+        const size_t rows = std::max(0, (viewport[3] - 2 * kMargin) / kLineHeight);
+        for (size_t i = 0; i < lines.size() && text.size() < rows && columns > 0; ++i) {
+            std::string bytes = fontBytes(lines[i]);
+            do {
+                // At the last space that fits, else where the width ends.
+                size_t cut = bytes.size();
+                if (cut > columns) {
+                    cut = bytes.rfind(' ', columns);
+                    cut = cut == std::string::npos || cut == 0 ? columns : cut;
+                }
+                text.push_back(bytes.substr(0, cut));
+                bytes.erase(0, bytes.compare(cut, 1, " ") == 0 ? cut + 1 : cut);
+            } while (!bytes.empty() && text.size() < rows);
         }
+        size_t widest = 0;
+        for (const std::string& line : text)
+            widest = std::max(widest, line.size());
         m_width = widest > 0 ? static_cast<int>(widest) * kCharWidth + 2 * kMargin : 0;
         m_height = static_cast<int>(text.size()) * kLineHeight + 2 * kMargin;
     }

@@ -6,8 +6,10 @@
 // Lines of text over the picture, in a corner of the viewport: GLUT's 8x13
 // bitmap font on an opaque dark box fitted to them. Text is UTF-8: Latin-1
 // characters come from the font, "∞" from a glyph of its own, any other
-// character is drawn as '?' and control characters as spaces. What does not
-// fit in the viewport is cut off.
+// character is drawn as '?' and control characters as spaces. A line wider
+// than the viewport goes on in the next, broken at its last space that fits
+// (or where the width ends, if none does); lines below the viewport's bottom
+// are left out.
 //
 // Drawing text costs the software renderer a few microseconds a character,
 // so the box is drawn once, read back, and from then on copied in as pixels

@@ -1,5 +1,6 @@
 # --screenshot: the first frame as an RGB PNG, status 0; a target it cannot
-# write gives status 4 and leaves nothing behind.
+# write gives status 4 and a line naming it (what is left behind then:
+# tests/unit/SafeFileTest.cpp).
 . "$(dirname "$0")/lib.sh"
 near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
 
@@ -9,12 +10,13 @@ near() { [ $(($1 - $2)) -le "$3" ] && [ $(($2 - $1)) -le "$3" ]; }
 # spans height / (d tan 22.5) pixels: 42 at 17.32 in a height of 300. The light comes from above (eye space +y): the upper half of
 # the shape is the brighter. A wireframe shows the background through its
 # mesh; a solid does not. Colours: 1 orange (Euclidean), 3 blue (Riemannian).
+# The size comes from --size, else from GLUT's -geometry, else is 400x400.
 mkdir sub
 cd sub
 row=0
 while read -r size extent colour holes args; do
     # shellcheck disable=SC2086 # the arguments are split on purpose
-    run_viewer -C .. --screenshot shot.png --size "$size" $args
+    run_viewer -C .. --screenshot shot.png $args
     expect_eq "$code $(identify -format '%[png:IHDR.color-type-orig] %wx%h' shot.png)" \
         "0 2 $size" "status, RGB and size with $args"
     IFS='x+' read -r w h x y <<<"$(convert shot.png -format '%@' info:)"
@@ -29,10 +31,13 @@ while read -r size extent colour holes args; do
     expect_eq "$([ "$dark" -gt 0 ] && echo yes || echo no)" "$holes" "holes ($dark) with $args"
     mv shot.png "$((++row)).png"
 done <<'TABLE'
-401x300 42 1 no --solid
-401x300 42 1 yes -s sphere
+401x300 42 1 no --solid --size 401x300
+401x300 42 1 yes -s sphere -geometry 401x300+5+5
 400x400 - 3 no --solid -m cityblock -m riemann
 TABLE
+# A side of 1 pixel is drawn too.
+run_viewer -C .. --screenshot shot.png --size 1x400
+expect_eq "$code $(identify -format %wx%h shot.png && rm shot.png)" "0 1x400" "a side of 1 pixel"
 
 # Four samples a pixel by default smooth the outline, and only the outline:
 # without them, a few hundred pixels differ.
@@ -45,4 +50,3 @@ mkdir taken
 run_viewer -C .. --screenshot taken
 expect_eq "$code" 4 "status for a target that is a folder"
 grep -qF "$PWD/taken: Is a directory" err || fail "no line naming the target"
-expect_eq "$(ls -A | tr '\n' ' ')" "1.png 2.png 3.png err out taken " "files left"

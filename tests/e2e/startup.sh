@@ -1,7 +1,8 @@
 # The viewer as a user starts and ends it: q and Escape end it with status 0;
-# a bad option or value ends the run before anything starts (64, with the
-# usage line); a driver without the shader extensions gives 1 and "you suck";
-# without the shader files, 2 with the missing file and the folder looked in;
+# a bad option or value ends the run before anything starts, display or not
+# (64, with the usage line), and so does --help (0); a driver without the shader extensions gives 1 and "you suck";
+# without the shader files, 2 with the missing file and the folder looked in
+# (with a hint only then);
 # a mesh file that cannot be read, 3 naming it.
 . "$(dirname "$0")/lib.sh"
 # A window resized beyond what the GL can draw is shrunk to the largest size
@@ -24,12 +25,16 @@ for quit in q Escape; do
     expect_eq "$code $(head -n 1 out)" "0 Your graphics card is the shit" "status and output after $quit"
 done
 
+# No display is needed for these: the options are read before GLUT starts.
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 5x16385" "--size 5x5x" \
-    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x" "--set w" "--set 1w=2" "--set w=1,2" "--detail 2" "--samples 17"; do
-    # shellcheck disable=SC2086 # the arguments are split on purpose
-    run_viewer $args
+    "-geometry 0x5" "-display" "--distance 0" "--distance nan" "--distance inf" "-C nowhere" \
+    "--p 0.4" "--p 65" "--p x" "--p 1e400" "--p 0x10" "--p nan" "-s ''" "--screenshot ''" \
+    "--set w" "--set 1w=2" "--set w=1,2" "--detail 2" "--samples 17"; do
+    eval "DISPLAY= run_viewer $args"
     expect_eq "$code $(cat out) $(tail -n 1 err)" "64  Try 'zemlavor --help' for the options." "$args"
 done
+DISPLAY= run_viewer --help
+expect_eq "$code $(grep -cE -- '--no-watch +do not' out)" "0 1" "--help without a display"
 
 # Shader objects missing (null entry points), one kind of shader missing, and
 # a GL so old that GLEW gives up. Mesa warns on standard output.
@@ -47,3 +52,6 @@ run_viewer -C .. -s missing.obj
 expect_eq "$code $(grep -cF "$PWD/missing.obj: no such file" err)" "3 1" "with a missing mesh"
 run_viewer -C .. -m own/missing.vert
 expect_eq "$code $(grep -cxF "File not found: $PWD/own/missing.vert" err)" "2 1" "with a missing metric file"
+cp "$ZEMLAVOR_SHADERS"/* . && echo broken >euclid.vert
+run_viewer
+expect_eq "$code $(tail -n 1 err)" "2 The files are read from $PWD." "with a compile error"

@@ -52,8 +52,8 @@ TEST_F(ViewerTest, ReshapeLoadsWhatGluGives) {
 // A right drag orbits 1 degree a pixel: leftward turns the eye about +z from
 // +x toward +y, upward tilts it down from +z, and it stays 1 degree off the
 // poles. A middle drag zooms 0.1 units a pixel: upward away, downward closer
-// and through the look-at point out on the other side, skipping a step that
-// would land on it. Each drag goes in two steps,
+// and through the look-at point out on the other side, 0.001 past it for a
+// step that lands on it. Each drag goes in two steps,
 // after a press GLUT never reported released (which the passive motion before
 // the drag forgets); a motion after the release moves nothing.
 TEST_F(ViewerTest, DragsMoveTheEye) {
@@ -68,7 +68,7 @@ TEST_F(ViewerTest, DragsMoveTheEye) {
         {{0, 0, 10, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 11, 0}},
         {{0.3f, 0, 0.4f, 0}, GLUT_MIDDLE_BUTTON, 0, 8, {-0.18f, 0, -0.24f, 0}},
         {{0, 0, 0, 0}, GLUT_MIDDLE_BUTTON, 0, -10, {0, 0, 1, 0}},
-        {{0, 0, 1, 0}, GLUT_MIDDLE_BUTTON, 0, 20, {0, 0, 1, 0}},
+        {{0, 0, 1, 0}, GLUT_MIDDLE_BUTTON, 0, 10, {0, 0, -0.001f, 0}},
     };
     for (const auto& [from, button, dx, dy, to] : cases) {
         camera->setCartLocation(from);
@@ -221,30 +221,39 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
 // standard error (a compiler's log comes before it, under a header giving its
 // length), no program is bound and no GL object of the old metric or the
 // failed one is left. A matrix that reads but shows nothing useful builds,
-// and one line of standard error says why.
+// and one line of standard error says why, as does the status box at the
+// bottom left (15 pixels a line and 8 more) under the metric's name.
 TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
     // What a switch to the Riemannian metric writes after any warning: the
     // new program's dump, its own shader first.
-    const std::string w = "Warning: riemann.mat is ",
-                      riemann = "Using shader dumped below:\nDump of ShaderProg object:\nNo error "
-                                "log to dump for this ShaderProg\nNo info log for shader "
-                                "riemann.vert\nNo info log for shader metric.vert\nNo info log "
-                                "for shader metric.frag\n";
-    const std::tuple<char, const char*, const char*, std::string> cases[] = {
-        {'t', "cityblock.vert", nullptr, "File not found: cityblock.vert\n"},
-        {'e', "metric.vert", "/", "File not found: metric.vert\n"}, // a directory
-        {'t', "metric.frag", "", "Shader::compile() error: metric.frag\n"},
-        {'r', "riemann.vert", "float f() { return 1.0; }", "ShaderProg::link() error\n"},
-        {'r', "riemann.mat", nullptr, "File not found: riemann.mat\n"},
-        {'r', "riemann.mat", "1.0 0.6 0.0\n0.6 2.0 0.4\n0.0 0.4 0.6\n", riemann},
+    const std::string
+        w = "Warning: riemann.mat is ",
+        f = "Warning: riemann.mat holds a number too large for a float (over 3.4e38); ",
+        riemann = "Using shader dumped below:\nDump of ShaderProg object:\nNo error "
+                  "log to dump for this ShaderProg\nNo info log for shader "
+                  "riemann.vert\nNo info log for shader metric.vert\nNo info log "
+                  "for shader metric.frag\n";
+    // The last number: lines in the status box, the metric's name and its
+    // warning wrapped at the window's width, at the last space that fits.
+    const std::tuple<char, const char*, const char*, std::string, int> cases[] = {
+        {'t', "cityblock.vert", nullptr, "File not found: cityblock.vert\n", 0},
+        {'e', "metric.vert", "/", "File not found: metric.vert\n", 0}, // a directory
+        {'t', "metric.frag", "", "Shader::compile() error: metric.frag\n", 0},
+        {'r', "riemann.vert", "float f() { return 1.0; }", "ShaderProg::link() error\n", 0},
+        {'r', "riemann.mat", nullptr, "File not found: riemann.mat\n", 0},
+        {'r', "riemann.mat", "1.0 0.6 0.0\n0.6 2.0 0.4\n0.0 0.4 0.6\n", riemann, 1},
         {'r', "riemann.mat", "1 2 0\n2 1 0\n0 0 1\n",
-         w + "not positive definite; the surface is not drawn where p.Gp <= 0\n" + riemann},
+         w + "not positive definite; the surface is not drawn where p.Gp <= 0\n" + riemann, 3},
         {'r', "riemann.mat", "1e30 0 0\n0 1e30 0\n0 0 1e30\n",
-         w + "so large that its ellipsoid is smaller than a pixel in the start view\n" + riemann},
+         w + "so large that its ellipsoid is smaller than a pixel in the start view\n" + riemann,
+         4},
         {'r', "riemann.mat", "1e-30 0 0\n0 1e-30 0\n0 0 1e-30\n",
-         w + "so small that its ellipsoid lies beyond the far plane\n" + riemann},
+         w + "so small that its ellipsoid lies beyond the far plane\n" + riemann, 3},
+        {'r', "riemann.mat", "one two\nthree\n",
+         w + "all zeros (a word reads as 0); no surface is drawn\n" + riemann, 3},
+        {'r', "riemann.mat", "1 0 0\n0 1e39 0\n0 0 1\n", f + "no surface is drawn\n" + riemann, 3},
     };
-    for (const auto& [key, file, bytes, err] : cases) {
+    for (const auto& [key, file, bytes, err, lines] : cases) {
         SCOPED_TRACE(file);
         ShaderDir fresh;
         const std::set<GLuint> before = live();
@@ -263,6 +272,11 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
                                  ShaderProg::s_shaderInUse != nullptr}),
                     Each(builds));
         EXPECT_TRUE(builds || live() == before) << "a GL object was left";
+        showStatus = true;
+        int rows = 0;
+        for (const Pixels picture = frame(); rows < 400 && picture[rows * 1200 + 2] > 0;)
+            ++rows;
+        EXPECT_EQ(rows, lines ? 15 * lines + 8 : 0);
     }
 }
 

@@ -99,6 +99,8 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
         {"index.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2) + "9\n",
          "damaged or truncated (a face names a missing vertex)"},
         {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n", "no triangles"},
+        {"vertex.obj", "v 0 0 0\n", "no triangles"},
+        {"points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n", "no triangles"},
         {"nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "NaN or infinite coordinate"},
         {"point.obj", "v 2 2 2\nv 2 2 2\nv 2 2 2\nf 1 2 3\n", "all vertices at one point"},
     };
