@@ -4,6 +4,7 @@
 #include "io/MeshExport.h"
 #include "math/MeshWeld.h"
 #include "metric/Metric.h"
+#include "view/MeshBuffers.h"
 #include "view/VertexCapture.h"
 
 #include <GL/glew.h>
@@ -26,8 +27,11 @@ std::string exportFolder;
 ExportNote note;
 std::chrono::steady_clock::time_point noteTime;
 
-// The primitive, filled: lines cannot be captured as triangles.
+// The primitive, filled (lines cannot be captured as triangles); a mesh
+// always whole, whatever copy the frames draw.
 void drawSolid() {
+    if (prim == 3 && mesh)
+        return mesh->draw(false);
     const bool wasWire = wire;
     wire = false;
     drawPrimitive();
