@@ -1,5 +1,6 @@
 #include "app/MetricSwitch.h"
 
+#include "app/SavedFiles.h"
 #include "app/Shell.h"
 #include "app/UniformSettings.h"
 #include "io/FileWatcher.h"
@@ -71,6 +72,7 @@ void changeMetric(int index) {
     files.insert(files.end(), {"metric.vert", "metric.frag"});
     watcher.watch(std::move(files));
     failure.clear();
+    forgetSaveNote();
     delete current;
     current = nullptr;
     try {

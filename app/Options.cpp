@@ -2,6 +2,7 @@
 
 #include "app/MetricSwitch.h"
 #include "app/UniformSettings.h"
+#include "io/MeshExport.h"
 
 #include <CLI/CLI.hpp>
 
@@ -162,6 +163,11 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
                    "write the first frame to FILE as a PNG picture and exit")
         ->type_name("FILE")
         ->check(named);
+    app.add_option("--export", options.exportFile,
+                   "write the deformed shape to FILE (.obj, .ply or .stl) and exit")
+        ->type_name("FILE")
+        ->check(named)
+        ->check(validator(isMeshExportName, "a name ending in .obj, .ply or .stl"));
     app.add_flag("--no-watch", noWatch, "do not rebuild the metric when its files change");
     app.add_option("--p", options.p, "the Minkowski exponent, 0.5 to 64 or inf")
         ->type_name("VALUE")
@@ -201,7 +207,8 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
         readSize(size, options.width, options.height);
     options.watch = !noWatch;
     if (!options.dir.empty()) {
-        for (std::string* path : {&options.meshFile, &options.screenshot, &options.metricFile})
+        for (std::string* path :
+             {&options.meshFile, &options.screenshot, &options.exportFile, &options.metricFile})
             if (!path->empty())
                 *path = std::filesystem::absolute(*path).string();
     }

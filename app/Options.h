@@ -30,6 +30,9 @@ struct Options {
     std::string dir;
     // PNG file to write one frame to before exiting; empty for none.
     std::string screenshot;
+    // Mesh file (.obj, .ply or .stl) to write the deformed shape to before
+    // exiting; empty for none.
+    std::string exportFile;
     // Rebuild the metric when its files change on disk.
     bool watch = true;
     // The Minkowski exponent: 0.5 to 64, or infinity.
@@ -53,7 +56,7 @@ constexpr int kUsageStatus = 64;
 // `options`, or the status to exit with: 0 after --help or --version (printed
 // to `out`), kUsageStatus after a bad option or value (one line naming it and
 // a pointer to --help on `err`).
-// With --dir, meshFile and screenshot come back absolute, so they keep their
-// meaning after the caller changes into the folder.
+// With --dir, meshFile, screenshot and exportFile come back absolute, so they
+// keep their meaning after the caller changes into the folder.
 std::optional<int> parseOptions(int argc, char** argv, Options& options, std::ostream& out,
                                 std::ostream& err);

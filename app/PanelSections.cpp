@@ -2,7 +2,9 @@
 
 #include "app/MetricSwitch.h"
 #include "app/Panel.h"
+#include "app/SavedFiles.h"
 #include "app/Screenshot.h"
+#include "app/ShapeExport.h"
 #include "app/Shell.h"
 #include "app/UniformSettings.h"
 #include "math/Ellipsoid.h"
@@ -26,11 +28,6 @@ const ImVec4 kWarning(1.0f, 0.85f, 0.3f, 1.0f); // the failure box's colour
 
 void later(std::function<void()> action) {
     afterPanelFrame(std::move(action));
-}
-
-// A path typed in the panel; a relative one is read from startFolder.
-std::string typedPath(const std::string& text) {
-    return text.empty() || text[0] == '/' ? text : startFolder + text;
 }
 
 // A one-line text field and its button; true when the button is pressed
@@ -66,7 +63,7 @@ void metricSection() {
     }
     static std::string file;
     if (fileField("##metric file", "your metric's vertex shader", "Open", file))
-        later([path = typedPath(file)] {
+        later([path = fromStartFolder(file)] {
             setMetricFile(path);
             changeMetric(kCustomMetric);
         });
@@ -178,7 +175,7 @@ void shapeSection() {
     // The reason the last load failed; the mesh shown before stays.
     static std::string file, error;
     if (fileField("##mesh file", "a mesh file (OBJ, PLY, STL ...)", "Load", file))
-        later([path = typedPath(file)] {
+        later([path = fromStartFolder(file)] {
             try {
                 loadMesh(path);
                 chooseShape(3);
@@ -213,10 +210,12 @@ void viewSection() {
     ImGui::SameLine();
     if (ImGui::Button("Save the view (s)"))
         later(requestSnapshot);
+    if (ImGui::Button("Export the shape (x)"))
+        later(exportShapeToFolder);
     const float rate = ImGui::GetIO().Framerate;
     ImGui::Text("%.1f ms a frame, %.0f a second", 1000.0f / rate, rate);
-    if (!snapshotNotice().empty())
-        ImGui::TextWrapped("%s", snapshotNotice().c_str());
+    if (const SaveNote* note = recentSaveNote())
+        note->failed ? warningText(note->text) : ImGui::TextWrapped("%s", note->text.c_str());
 }
 
 void keysSection() {
@@ -229,6 +228,7 @@ void keysSection() {
         {"f", "wireframe"},
         {"h", "status line"},
         {"s", "save the view"},
+        {"x", "export the shape"},
         {"Tab", "this panel"},
         {"q  Esc", "quit"},
         {"right drag", "orbit"},

@@ -1,6 +1,6 @@
 #include "app/Screenshot.h"
 
-#include "app/Shell.h"
+#include "app/SavedFiles.h"
 #include "io/SafeFile.h"
 
 #include <GL/glew.h>
@@ -8,14 +8,7 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <stdexcept>
-#include <unistd.h>
 
 void writePng(const std::string& path, int width, int height,
               const std::vector<unsigned char>& rgb) {
@@ -49,29 +42,7 @@ namespace {
 
 bool snapshotAsked = false;
 
-// Makes an empty file under the first free snapshot name for `now` and
-// returns its path: creating it is what claims the name, so a file that
-// appears meanwhile is never taken for ours.
-std::string claimSnapshotName(std::time_t now) {
-    std::tm local{};
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "zemlavor-%Y%m%d-%H%M%S", localtime_r(&now, &local));
-    for (int n = 1;; ++n) {
-        const std::string path =
-            startFolder + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            close(fd);
-            return path;
-        }
-        if (errno != EEXIST)
-            throw std::runtime_error(path + ": " + std::strerror(errno));
-    }
-}
-
 } // namespace
-
-SnapshotNotice lastSnapshot;
 
 void requestSnapshot() {
     snapshotAsked = true;
@@ -81,20 +52,5 @@ void takeRequestedSnapshot() {
     if (!snapshotAsked)
         return;
     snapshotAsked = false;
-    std::string path;
-    try {
-        path = claimSnapshotName(std::time(nullptr));
-        writeWindowPng(path);
-        lastSnapshot.text = "Saved " + path.substr(startFolder.size());
-    } catch (const std::exception& e) {
-        if (!path.empty())
-            unlink(path.c_str());
-        lastSnapshot.text = std::string("Cannot save the view: ") + e.what();
-    }
-    lastSnapshot.shownUntil = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-}
-
-const std::string& snapshotNotice() {
-    static const std::string none;
-    return std::chrono::steady_clock::now() < lastSnapshot.shownUntil ? lastSnapshot.text : none;
+    saveFreshFile(".png", writeWindowPng, "Saved", "save the view");
 }

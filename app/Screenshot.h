@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -21,21 +20,10 @@ void writePng(const std::string& path, int width, int height,
 void writeWindowPng(const std::string& path);
 
 // Asks for the next frame's view to be saved (the `s` key, the panel's
-// button): takeRequestedSnapshot writes it to
-// zemlavor-YYYYMMDD-HHMMSS.png (local time) in startFolder, or with -2, -3,
-// ... before ".png" where that name is taken; an existing file is never
-// written over.
+// button): takeRequestedSnapshot writes it to a new
+// zemlavor-YYYYMMDD-HHMMSS.png in the start folder (saveFreshFile,
+// app/SavedFiles.h), which the window names, or says why it could not.
 void requestSnapshot();
 // Called by drawScene once the shape is drawn and before any text: saves the
-// view if asked to, and sets snapshotNotice to the saved file's name or the
-// reason it could not be saved.
+// view if asked to.
 void takeRequestedSnapshot();
-// What the last snapshot did, "Saved zemlavor-....png" or "Cannot save the
-// view: <reason>", and until when the status line shows it (5 s after).
-struct SnapshotNotice {
-    std::string text;
-    std::chrono::steady_clock::time_point shownUntil;
-};
-extern SnapshotNotice lastSnapshot;
-// lastSnapshot's text while it is shown; empty otherwise.
-const std::string& snapshotNotice();

@@ -1,7 +1,9 @@
 #include "app/Shell.h"
 
 #include "app/Panel.h"
+#include "app/SavedFiles.h"
 #include "app/Screenshot.h"
+#include "app/ShapeExport.h"
 #include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
@@ -13,6 +15,7 @@
 #include <GL/glew.h>
 #include <GL/glut.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -22,7 +25,6 @@ int prim = 0;
 int detail = 50;
 std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
-std::string startFolder;
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
@@ -45,27 +47,33 @@ void drawScene() {
 
 namespace {
 
-// The status box's lines: statusLine() and the current metric's warning, if
-// any, while showStatus holds, then snapshotNotice(); kept between frames and
-// made again only when they change.
+// statusLine() and the current metric's warning, if any: the lines the
+// status box draws, kept between frames.
 const std::vector<std::string>& statusLines() {
     static std::vector<std::string> lines;
-    static const std::string none;
-    const bool status = current && showStatus;
-    const std::string* wanted[] = {status ? &statusLine() : &none,
-                                   status ? &current->warning() : &none, &snapshotNotice()};
-    size_t kept = 0;
-    bool same = true;
-    for (const std::string* line : wanted)
-        if (!line->empty())
-            same = same && kept < lines.size() && lines[kept++] == *line;
-    if (!same || kept != lines.size()) {
-        lines.clear();
-        for (const std::string* line : wanted)
-            if (!line->empty())
-                lines.push_back(*line);
+    const std::string& warning = current->warning();
+    const size_t count = warning.empty() ? 1 : 2;
+    if (lines.size() != count || lines[0] != statusLine() || (count == 2 && lines[1] != warning)) {
+        lines = {statusLine()};
+        if (!warning.empty())
+            lines.push_back(warning);
     }
     return lines;
+}
+
+// `lines`, then `note` unless it is null, in `kept`, which is made again only
+// when they change: a box that says what it said last frame allocates
+// nothing.
+const std::vector<std::string>& withNote(std::vector<std::string>& kept,
+                                         const std::vector<std::string>& lines,
+                                         const std::string* note) {
+    if (kept.size() != lines.size() + (note ? 1 : 0) ||
+        !std::equal(lines.begin(), lines.end(), kept.begin()) || (note && kept.back() != *note)) {
+        kept = lines;
+        if (note)
+            kept.push_back(*note);
+    }
+    return kept;
 }
 
 } // namespace
@@ -75,9 +83,15 @@ void drawOverlay() {
     static const float kStatusColour[3] = {0.85f, 0.85f, 0.85f};
     static Overlay failureBox(Overlay::Corner::TopLeft, kFailureColour);
     static Overlay statusBox(Overlay::Corner::BottomLeft, kStatusColour);
-    if (!failureLines().empty())
-        failureBox.draw(failureLines());
-    statusBox.draw(statusLines());
+    static std::vector<std::string> failureKept, statusKept;
+    static const std::vector<std::string> none;
+    const SaveNote* note = recentSaveNote();
+    const std::string* failed = note && note->failed ? &note->text : nullptr;
+    const std::string* exported = note && !note->failed ? &note->text : nullptr;
+    if (!failureLines().empty() || failed)
+        failureBox.draw(withNote(failureKept, failureLines(), failed));
+    else if (current && (showStatus || exported))
+        statusBox.draw(withNote(statusKept, showStatus ? statusLines() : none, exported));
 }
 
 namespace {
@@ -164,6 +178,9 @@ void processNormalKeys(unsigned char key, int, int) {
         break;
     case 'h':
         showStatus = !showStatus;
+        break;
+    case 'x':
+        exportShapeToFolder();
         break;
     case '1':
     case '2':

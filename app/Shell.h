@@ -27,10 +27,6 @@ constexpr int kGlutDetail = 256, kMaxDetail = 1000;
 extern bool showStatus;
 // The mesh loadMesh read last; null until one is loaded.
 extern std::unique_ptr<MeshBuffers> mesh;
-// The folder the viewer was started in, before any -C, ending in '/': `s`
-// saves there, and a relative path typed in the panel is read from there.
-// Empty (the default) for the working directory.
-extern std::string startFolder;
 
 // The GLUT display and idle callback: rebuilds the metric if its files have
 // changed (see reloadChanged), then draws one whole frame and shows it.
@@ -46,14 +42,16 @@ void chooseShape(int shape);
 // Draws the primitive that prim and wire select.
 void drawPrimitive();
 // Draws over the frame: while the last build has failed, failureLines() at
-// the top left; at the bottom left, while a metric is on and showStatus
-// holds, statusLine() and the metric's warning, and under them
-// snapshotNotice().
+// the top left; otherwise, while a metric is on and showStatus holds,
+// statusLine() at the bottom left. The note about a file just saved
+// (recentSaveNote) goes under the failure lines if the save failed, or else
+// under the status line, shown for it even while showStatus is off.
 void drawOverlay();
 
 // The viewer's keys: e, t, r, m choose a metric (rebuilding it from its
 // files), f toggles wireframe, 1 to 3 choose the primitive, 4 the loaded mesh
-// (nothing without one), h hides or shows the status line, q and Escape quit
+// (nothing without one), h hides or shows the status line, x exports the
+// shape (exportShapeToFolder), q and Escape quit
 // with status 0. + and = raise the Minkowski exponent a step, - lowers it
 // (raiseP, lowerP; either stops a sweep); a starts or stops the sweep. s
 // saves the view (requestSnapshot), Tab shows or hides the panel.

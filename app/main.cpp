@@ -1,6 +1,8 @@
 #include "app/Options.h"
 #include "app/PanelInput.h"
+#include "app/SavedFiles.h"
 #include "app/Screenshot.h"
+#include "app/ShapeExport.h"
 #include "app/Shell.h"
 #include "app/UniformSettings.h"
 #include "view/Camera.h"
@@ -27,6 +29,7 @@ namespace {
 // fails) and kUsageStatus.
 constexpr int kMeshStatus = 3;
 constexpr int kScreenshotStatus = 4;
+constexpr int kExportStatus = 4;
 
 std::string screenshotPath;
 
@@ -57,9 +60,9 @@ int main(int argc, char** argv) {
     Options options;
     if (const std::optional<int> status = parseOptions(argc, argv, options, std::cout, std::cerr))
         return *status;
+    // s and x save to the folder the user started the viewer in, whatever -C says.
     std::error_code cwdError;
-    if (const std::filesystem::path start = std::filesystem::current_path(cwdError); !cwdError)
-        startFolder = (start / "").string();
+    setStartFolder(std::filesystem::current_path(cwdError).string());
     if (!options.dir.empty() && chdir(options.dir.c_str()) != 0) {
         std::cerr << "zemlavor: cannot enter " << options.dir << ": " << std::strerror(errno)
                   << std::endl;
@@ -136,6 +139,16 @@ int main(int argc, char** argv) {
                          " shader files, or name it with -C DIR";
         std::cerr << "." << std::endl;
         std::exit(2);
+    }
+    if (!options.exportFile.empty()) {
+        try {
+            exportShape(options.exportFile);
+        } catch (const std::exception& e) {
+            std::cerr << "Cannot export the shape to " << e.what() << std::endl;
+            std::exit(kExportStatus);
+        }
+        if (screenshotPath.empty())
+            std::exit(0);
     }
 
     glutMainLoop();

@@ -8,9 +8,13 @@
 #include <limits>
 #include <memory>
 
+const std::vector<std::string> Metric::kCapturedVaryings = {"v_deformedPosition",
+                                                            "v_deformedNormal", "v_defined"};
+
 void Metric::Initialize() {
     m_shaderProg.attach(new Shader("metric.vert", GL_VERTEX_SHADER_ARB));
     m_shaderProg.attach(new Shader("metric.frag", GL_FRAGMENT_SHADER_ARB));
+    m_shaderProg.setCapturedVaryings(kCapturedVaryings);
     m_shaderProg.link();
 }
 

@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 
 #include <string>
+#include <vector>
 
 // A way of measuring distance, with the GLSL program that draws the scene
 // under it. Each metric's program is its own vertex shader, "metric.vert" and
@@ -27,8 +28,15 @@ public:
     virtual ~Metric() = default;
 
     // Attaches "metric.vert" and "metric.frag" after the metric's own vertex
-    // shader and links. Each concrete constructor calls it last.
+    // shader and links, naming kCapturedVaryings for transform feedback. Each
+    // concrete constructor calls it last.
     void Initialize();
+    // What the program hands to transform feedback for each vertex, in
+    // metric.vert's words: F(p) and the deformed surface's normal, both in
+    // model space, then 1 where the metric is defined at p and 0 where not;
+    // kCapturedFloats floats in all.
+    static const std::vector<std::string> kCapturedVaryings;
+    static constexpr int kCapturedFloats = 7;
     // Binds the program, then sets its uniforms.
     void Apply();
     const ShaderProg& program() const { return m_shaderProg; }

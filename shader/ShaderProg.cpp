@@ -50,11 +50,28 @@ void ShaderProg::detach(std::string filename) {
     m_shaders.erase(it);
 }
 
-void ShaderProg::link() {
+void ShaderProg::setCapturedVaryings(std::vector<std::string> names) {
+    m_captured = std::move(names);
+}
+
+bool ShaderProg::linkCapturing(const std::vector<std::string>& varyings) {
+    std::vector<const GLchar*> names;
+    for (const std::string& name : varyings)
+        names.push_back(name.c_str());
+    if (glTransformFeedbackVaryings)
+        glTransformFeedbackVaryings(m_handle, static_cast<GLsizei>(names.size()), names.data(),
+                                    GL_INTERLEAVED_ATTRIBS);
+    else if (!varyings.empty())
+        return false;
     glLinkProgramARB(m_handle);
     GLint status = 0;
     glGetObjectParameterivARB(m_handle, GL_OBJECT_LINK_STATUS_ARB, &status);
-    if (status)
+    return status != 0;
+}
+
+void ShaderProg::link() {
+    m_capturing = !m_captured.empty() && linkCapturing(m_captured);
+    if (m_capturing || linkCapturing({}))
         return;
     dump(std::cerr);
     throw ShaderError("ShaderProg::link() error", Shader::infoLog(m_handle));

@@ -24,9 +24,18 @@ public:
     // Detaches and deletes the first attached Shader whose file name equals
     // `filename`; does nothing when none does.
     void detach(std::string filename);
+    // Names the varyings of the vertex stage that transform feedback is to
+    // capture, interleaved in this order, from the next link on.
+    void setCapturedVaryings(std::vector<std::string> names);
     // Links; on failure dumps everything to std::cerr and throws
     // a ShaderError "ShaderProg::link() error" carrying the program's info log.
+    // A program that links only without its captured varyings (a vertex
+    // shader older than they are, or a GL without transform feedback) is
+    // linked without them: it draws, and capturesVaryings() is false.
     void link();
+    // Whether the linked program hands the captured varyings to transform
+    // feedback.
+    bool capturesVaryings() const { return m_capturing; }
     // Binds the program, after writing its dump to std::cerr; warns there when
     // the GL did not take it (an unlinked program).
     void use();
@@ -49,6 +58,12 @@ public:
     static ShaderProg* s_shaderInUse;
 
 private:
+    // Names `varyings` for capture (none: capture nothing) and links; whether
+    // it linked.
+    bool linkCapturing(const std::vector<std::string>& varyings);
+
     std::vector<std::unique_ptr<Shader>> m_shaders;
+    std::vector<std::string> m_captured;
+    bool m_capturing = false;
     GLhandleARB m_handle;
 };

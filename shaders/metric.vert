@@ -31,6 +31,11 @@ vec3 numericGradient(vec3 p) {
 varying vec3 v_normal; // eye space, not normalised
 varying vec3 v_colour;
 varying float v_defined; // 1 where the metric is defined at the vertex
+// For the export, which captures them with transform feedback: F(p) and the
+// deformed surface's normal in model space (the shape's fitted units), the
+// normal not normalised.
+varying vec3 v_deformedPosition;
+varying vec3 v_deformedNormal;
 
 // The normal n of the surface at p carried through F: F's Jacobian's inverse
 // transpose applied to n. F is p times a scalar whose gradient is orthogonal
@@ -66,6 +71,8 @@ void main() {
     }
     v_defined = defined;
     vec3 normal = defined > 0.0 ? deformedNormal(p, gl_Normal, metricGradient(q)) : gl_Normal;
+    v_deformedPosition = q;
+    v_deformedNormal = normal;
     v_normal = gl_NormalMatrix * normal;
     v_colour = metricColour();
     gl_Position = gl_ModelViewProjectionMatrix * vec4(q, 1.0);

@@ -113,11 +113,11 @@ TEST_F(PanelTest, MatrixEditsWriteTheFileThatRebuilds) {
     EXPECT_THAT(g, ElementsAre(1, 1, 0, 1, 2, 0.4f, 0, 0.4f, 0.6f));
 }
 
-// s saves the view at the window's size to a new file in startFolder, never
-// over one there, and says so in the status line; where it cannot save, the
-// status line says why.
+// s saves the view at the window's size to a new file in the start folder,
+// never over one there, and names it in the window; where it cannot save,
+// the window says why.
 TEST_F(PanelTest, SSavesTheViewUnderANewName) {
-    startFolder = dir.path() + "/";
+    setStartFolder(dir.path());
     std::vector<std::string> taken;
     for (std::time_t t = std::time(nullptr); t < std::time(nullptr) + 3; ++t) {
         char name[32];
@@ -126,19 +126,22 @@ TEST_F(PanelTest, SSavesTheViewUnderANewName) {
     }
     keyDown('s', 0, 0);
     frame();
-    const std::string saved = snapshotNotice().substr(6);
-    EXPECT_THAT(snapshotNotice(), MatchesRegex("Saved zemlavor-[0-9]{8}-[0-9]{6}-2.png"));
+    ASSERT_TRUE(recentSaveNote());
+    const std::string saved = recentSaveNote()->text.substr(6);
+    EXPECT_THAT(recentSaveNote()->text, MatchesRegex("Saved zemlavor-[0-9]{8}-[0-9]{6}-2.png"));
     for (const std::string& file : taken)
         EXPECT_EQ((std::ostringstream() << std::ifstream(file).rdbuf()).str(), "taken");
     std::ifstream png(dir.file(saved), std::ios::binary);
     unsigned char header[24] = {};
     png.read(reinterpret_cast<char*>(header), 24);
     EXPECT_THAT(std::vector(header + 16, header + 24), ElementsAre(0, 0, 1, 144, 0, 0, 1, 144));
-    startFolder = dir.path() + "/missing/";
+    setStartFolder(dir.file("missing"));
     keyDown('s', 0, 0);
     frame();
-    EXPECT_THAT(snapshotNotice(), StartsWith("Cannot save the view: " + startFolder));
-    startFolder.clear();
+    ASSERT_TRUE(recentSaveNote() && recentSaveNote()->failed);
+    EXPECT_THAT(recentSaveNote()->text,
+                StartsWith("Cannot save the view to " + dir.file("missing")));
+    setStartFolder("");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include "TempDir.h"
 #include "app/Panel.h"
-#include "app/Screenshot.h"
+#include "app/SavedFiles.h"
 #include "app/Shell.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
@@ -67,7 +67,7 @@ protected:
         std::tie(wire, prim, showStatus) = std::tuple(true, 0, false);
         if (panelShown())
             togglePanel();
-        lastSnapshot = {};
+        forgetSaveNote();
     }
     void TearDown() override {
         delete current;
