@@ -46,11 +46,10 @@ const std::string kBody = "1 0 0\n-1 0 0\n0 1 0\n0 -1 0\n0 0 1\n0 0 -1\n3 0 2 4\
 const std::string kAsciiPly = "ply\nformat ascii" + kPly + kBody;
 const std::string kOff = "OFF\n6 8 0\n" + kBody;
 
-// Every format holds the octahedron; the copies of a corner that STL writes,
-// and Assimp makes for each of two OBJ objects, are joined. The glTF file
-// places it twice, the second copy moved by 3 along x. A vertex's normal
-// points away from the centre of its copy.
-TEST(MeshFile, ReadsEachFormatJoinedWithSmoothNormals) {
+// Every format holds the octahedron, corners in the file's order; the glTF
+// file places it twice, the second copy moved by 3 along x. None of them has
+// normals (STL's facet normals are dropped): all (0, 0, 0).
+TEST(MeshFile, ReadsEachFormat) {
     const std::string gltf = R"({"asset": {"version": "2.0"}, "scenes": [{"nodes": [0, 1]}],
         "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [3, 0, 0]}],
         "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
@@ -72,13 +71,13 @@ TEST(MeshFile, ReadsEachFormatJoinedWithSmoothNormals) {
         SCOPED_TRACE(name);
         const MeshData mesh = readMeshFile(dir.write(name, bytes));
         const size_t copies = name == "oct.gltf" ? 2 : 1;
-        EXPECT_EQ(mesh.indices.size(), 24 * copies);
-        ASSERT_EQ(mesh.positions.size(), 18 * copies);
-        ASSERT_EQ(mesh.normals.size(), 18 * copies);
-        for (size_t i = 0; i < mesh.positions.size(); ++i)
-            EXPECT_NEAR(mesh.normals[i],
-                        mesh.positions[i] - (i % 3 == 0 && mesh.positions[i] > 1.5f ? 3 : 0), 1e-6)
-                << i;
+        ASSERT_EQ(mesh.indices.size(), 24 * copies);
+        EXPECT_EQ(mesh.normals, std::vector<float>(mesh.positions.size(), 0));
+        for (size_t c = 0; c < mesh.indices.size(); ++c)
+            for (int axis = 0; axis < 3; ++axis)
+                EXPECT_EQ(mesh.positions[3 * mesh.indices[c] + axis],
+                          kCorner[kFace[c / 3 % 8][c % 3]][axis] + (axis == 0 && c >= 24 ? 3 : 0))
+                    << name << " corner " << c;
     }
 }
 
@@ -122,7 +121,7 @@ TEST(MeshFile, FitUnitSphere) {
     const std::vector<float> in = {3e38f, 1e38f, 1e38f, -3e38f, 5e37f, 1.5e38f, 0,    0,
                                    1e38f, 0,     5e37f, 0,      0,     5e37f,   2e38f};
     const double centre[] = {0, 5e37, 1e38}, radius = std::sqrt(9.25) * 1e38;
-    MeshData mesh{in, {}, {}};
+    MeshData mesh{in, {}, {}, {}};
     fitUnitSphere(mesh);
     for (size_t i = 0; i < in.size(); ++i)
         EXPECT_NEAR(mesh.positions[i], (in[i] - centre[i % 3]) / radius, 1e-6) << i;
