@@ -3,7 +3,7 @@
 # Debian packages the build, the tests and the screenshot tools need.
 ZEMLAVOR_PACKAGES=(cmake make g++ pkg-config freeglut3-dev libglew-dev libglu1-mesa-dev
     libgl1-mesa-dri libx11-dev libxtst-dev libgtest-dev libbenchmark-dev jq xvfb xdotool x11-utils
-    imagemagick libpng-dev libcli11-dev libassimp-dev python3)
+    imagemagick libpng-dev libcli11-dev libassimp-dev libmeshoptimizer-dev python3)
 
 # Installs whichever of the packages are missing (needs root).
 ensure_packages() {
