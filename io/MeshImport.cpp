@@ -188,6 +188,31 @@ bool offComplete(const std::string& path) {
     return true;
 }
 
+// Whether a little-endian binary COB file has a chunk of negative size before
+// its last: Assimp's COB reader then steps back to that chunk's start and
+// reads it again for ever (size -1 means "not given" and ends the search).
+// Each chunk is a 20-byte header, its size in bytes 16 to 19, and its data.
+bool cobNegativeChunk(const std::string& path, std::uint64_t fileSize) {
+    std::ifstream in(path, std::ios::binary);
+    char head[32] = {};
+    in.read(head, sizeof head);
+    if (std::string_view(head, 18) != "Caligari V00.01BLH")
+        return false;
+    for (std::uint64_t at = 32; at + 20 <= fileSize;) {
+        unsigned char chunk[20] = {};
+        in.seekg(static_cast<std::streamoff>(at));
+        in.read(reinterpret_cast<char*>(chunk), sizeof chunk);
+        const std::int32_t size = static_cast<std::int32_t>(
+            chunk[16] | chunk[17] << 8 | chunk[18] << 16 | std::uint32_t{chunk[19]} << 24);
+        if (std::string_view(reinterpret_cast<char*>(chunk), 4) == "END " || size == -1)
+            return false;
+        if (size < 0)
+            return true;
+        at += 20 + static_cast<std::uint64_t>(size);
+    }
+    return false;
+}
+
 // Whether an ASCII STL file's last line is its "endsolid"; Assimp accepts one
 // cut off between two facets. A binary file (84 bytes and 50 a triangle)
 // passes: Assimp checks its size itself.
@@ -314,6 +339,8 @@ MeshData importMesh(const std::string& path) {
     if ((extension == ".off" && !offComplete(path)) ||
         (extension == ".stl" && !stlComplete(path, size)))
         throw fail("truncated");
+    if (cobNegativeChunk(path, size))
+        throw fail("damaged or truncated (a COB chunk of negative size)");
 
     // Read with no post-processing: triangulating a broken face aborts, so
     // the faces are checked first.

@@ -184,6 +184,7 @@ bool MeshRead::drain() {
             const bool sound = (m_header[0] == kMeshKind || m_header[0] == kFailureKind) &&
                                size[0] % 12 == 0 && size[1] == size[0] && size[2] % 12 == 0 &&
                                size[3] % 12 == 0 && size[4] <= kMaxText &&
+                               std::max({size[0], size[2], size[3]}) <= kMemoryLimit &&
                                size[0] + size[2] + size[3] <= kMemoryLimit;
             if (!sound) {
                 m_failure = "the mesh reader sent a damaged header";
