@@ -1,5 +1,6 @@
 // Reading mesh files into plain arrays, and fitting them into the unit sphere.
 #include "io/MeshFile.h"
+#include "io/MeshRead.h"
 
 #include "tests/support/TempDir.h"
 
@@ -7,7 +8,10 @@
 
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <stdexcept>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -111,6 +115,36 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
             message = e.what();
         }
         EXPECT_EQ(message.substr(0, path.size() + 2 + reason.size()), path + ": " + reason);
+    }
+}
+
+// What the child's shaping returns reaches note(); an allocation past the
+// memory limit, a crash and a read past the deadline (killed; poll()
+// meanwhile returns at once) are failed reads of one line.
+TEST(MeshRead, EveryEndOfTheChildIsOneLine) {
+    const auto oom = [](MeshData&) {
+        const size_t size = size_t{8} << 30;
+        void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return map == MAP_FAILED ? throw std::bad_alloc() : std::string();
+    };
+    const std::pair<MeshRead::Shaping, std::string> cases[] = {
+        {[](MeshData&) { return std::string("a note"); }, "a note"},
+        {oom, ": the mesh reader ran out of memory (over 4 GiB)"},
+        {[](MeshData&) { return std::raise(SIGSEGV), std::string(); },
+         ": the mesh reader crashed (segmentation fault)"},
+        {[](MeshData&) { return sleep(5), std::string(); },
+         ": the mesh reader took more than 1 s and was stopped"}};
+    const std::string path = ZEMLAVOR_FUZZ_CORPUS "mesh/triangle.stl";
+    for (const auto& [shaping, said] : cases) {
+        MeshRead read(path, shaping, std::chrono::seconds(1));
+        EXPECT_TRUE(said.find("took") == std::string::npos || !read.poll());
+        std::string line;
+        try {
+            line = (read.take(), read.note());
+        } catch (const std::runtime_error& e) {
+            line = e.what();
+        }
+        EXPECT_EQ(line, said[0] == ':' ? path + said : said);
     }
 }
 
