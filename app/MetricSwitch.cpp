@@ -103,6 +103,10 @@ void toggleSweep() {
     sweepStartMs = -1;
 }
 
+bool sweepRunning() {
+    return sweeping;
+}
+
 float getP() {
     return shellP;
 }

@@ -86,6 +86,19 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
                            : text + " is not from 0.5 to 64 or inf";
             },
             ""));
+    app.add_option("--refine", options.refine,
+                   "split mesh edges longer than F times the mesh's radius (0: never)")
+        ->capture_default_str()
+        ->type_name("F")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                char* end = nullptr;
+                const double f = std::strtod(text.c_str(), &end);
+                return !text.empty() && *end == 0 && std::isfinite(f) && f >= 0
+                           ? std::string()
+                           : text + " is not a number from 0 up";
+            },
+            ""));
     app.set_version_flag("--version", "zemlavor " ZEMLAVOR_VERSION);
 
     try {

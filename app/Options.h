@@ -28,6 +28,9 @@ struct Options {
     bool watch = true;
     // The Minkowski exponent: 0.5 to 64, or infinity.
     float p = 3.0f;
+    // The longest edge a mesh keeps, as a fraction of its fitted radius; 0
+    // keeps the file's triangles.
+    float refine = 1.0f / 16;
 };
 
 // Exit status for a bad option or value.

@@ -1,26 +1,26 @@
 #include "app/Shell.h"
 
-#include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "view/Camera.h"
 #include "view/MeshBuffers.h"
+#include "view/Mouse.h"
 #include "view/Overlay.h"
 
 #include <GL/glew.h>
 #include <GL/glut.h>
 
 #include <cstdlib>
-#include <stdexcept>
 
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
-std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
-    reloadChanged(std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    reloadChanged(now);
+    reloadMesh(now);
     if (!drawableFits())
         return;
     drawScene();
@@ -52,9 +52,14 @@ void drawOverlay() {
     static const float kStatusColour[3] = {0.85f, 0.85f, 0.85f};
     static Overlay failureBox(Overlay::Corner::TopLeft, kFailureColour);
     static Overlay statusBox(Overlay::Corner::BottomLeft, kStatusColour);
-    if (!failureLines().empty())
+    if (!meshFailureLines().empty()) {
+        static std::vector<std::string> both;
+        both = failureLines();
+        both.insert(both.end(), meshFailureLines().begin(), meshFailureLines().end());
+        failureBox.draw(both);
+    } else if (!failureLines().empty()) {
         failureBox.draw(failureLines());
-    else if (current && showStatus)
+    } else if (current && showStatus)
         statusBox.draw(statusLines());
 }
 
@@ -75,7 +80,7 @@ void drawPrimitive() {
         break;
     case 3:
         if (mesh)
-            mesh->draw(wire);
+            mesh->draw(wire, Mouse::getInstance()->dragging() || sweepRunning());
         else
             prim = 0;
         break;
@@ -133,13 +138,3 @@ void processNormalKeys(unsigned char key, int, int) {
 }
 
 void processSpecialKeys(int, int, int) {}
-
-void loadMesh(const std::string& path) {
-    MeshData data = readMeshFile(path);
-    fitUnitSphere(data);
-    try {
-        mesh = std::make_unique<MeshBuffers>(data);
-    } catch (const std::runtime_error& e) {
-        throw std::runtime_error(path + ": " + e.what());
-    }
-}

@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
 
     wire = !options.solid;
     setWatching(options.watch);
+    setMeshWatching(options.watch);
+    setRefine(options.refine);
     setP(options.p);
     prim = options.prim;
     if (!options.meshFile.empty()) {

@@ -2,7 +2,9 @@
 # a bad option or value ends the run before anything starts (64, with the
 # usage line); a driver without the shader extensions gives 1 and "you suck";
 # without the shader files, 2 with the missing file and the folder looked in;
-# a mesh file that cannot be read, 3 naming it.
+# a mesh file that cannot be read, 3 and one line naming it and the reason,
+# also when the mesh library crashes, runs out of memory or would hang on it
+# (the malformed files of fuzz/corpus/mesh).
 . "$(dirname "$0")/lib.sh"
 # A window resized beyond what the GL can draw is shrunk to the largest size
 # that works, with one line on standard error, and the viewer lives on.
@@ -25,7 +27,7 @@ for quit in q Escape; do
 done
 
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 5x16385" "--size 5x5x" \
-    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x"; do
+    "--distance 0" "-C nowhere" "--p 0.4" "--p 65" "--p x" "--refine -1" "--refine nan"; do
     # shellcheck disable=SC2086 # the arguments are split on purpose
     run_viewer $args
     expect_eq "$code $(cat out) $(tail -n 1 err)" "64  Try 'zemlavor --help' for the options." "$args"
@@ -43,5 +45,9 @@ cd empty
 run_viewer
 expect_eq "$code" 2 "status without the files"
 grep -A1 -x 'File not found: euclid.vert' err | grep -qF "read from $PWD; " || fail "no folder"
-run_viewer -C .. -s missing.obj
-expect_eq "$code $(grep -cF "$PWD/missing.obj: no such file" err)" "3 1" "with a missing mesh"
+corpus=$(realpath "$ZEMLAVOR_SHADERS/../fuzz/corpus/mesh")
+for mesh in self-instancing.dae skin-weight-index.x sparse-offset.gltf skin-table.mdl \
+    missing-joint.md5mesh negative-chunk.cob; do
+    run_viewer -C .. -s "$corpus/$mesh"
+    expect_eq "$code $(wc -l <err) $(grep -c "^$corpus/$mesh: " err)" "3 1 1" "$mesh"
+done
