@@ -59,7 +59,8 @@ void drawOverlay() {
         failureBox.draw(both);
     } else if (!failureLines().empty()) {
         failureBox.draw(failureLines());
-    } else if (current && showStatus)
+    }
+    if (current && showStatus)
         statusBox.draw(statusLines());
 }
 

@@ -33,8 +33,8 @@ void drawScene();
 void drawPrimitive();
 // Draws over the frame: while the last build or the last read of the mesh
 // file has failed, failureLines() then meshFailureLines() at the top left;
-// otherwise, while a metric is on and showStatus holds, statusLine() at the
-// bottom left.
+// while a metric is on (never after a failed build) and showStatus holds,
+// statusLine() at the bottom left.
 void drawOverlay();
 
 // GLUT keyboard callback: e, t, r, m choose a metric (rebuilding it from its
