@@ -188,15 +188,17 @@ bool offComplete(const std::string& path) {
     return true;
 }
 
-// Whether a little-endian binary COB file has a chunk of negative size before
-// its last: Assimp's COB reader then steps back to that chunk's start and
-// reads it again for ever (size -1 means "not given" and ends the search).
-// Each chunk is a 20-byte header, its size in bytes 16 to 19, and its data.
+// Whether a file Assimp takes for a little-endian binary COB file ("Caligari
+// ", then anything but 'A' at byte 15 and 'L' at 16) has a chunk of negative
+// size before its last: Assimp's COB reader then steps back to that chunk's
+// start and reads it again for ever (size -1 means "not given" and ends the
+// search). Each chunk is a 20-byte header, its size in bytes 16 to 19, and
+// its data.
 bool cobNegativeChunk(const std::string& path, std::uint64_t fileSize) {
     std::ifstream in(path, std::ios::binary);
     char head[32] = {};
     in.read(head, sizeof head);
-    if (std::string_view(head, 18) != "Caligari V00.01BLH")
+    if (std::string_view(head, 9) != "Caligari " || head[15] == 'A' || head[16] != 'L')
         return false;
     for (std::uint64_t at = 32; at + 20 <= fileSize;) {
         unsigned char chunk[20] = {};
