@@ -53,10 +53,17 @@ void setRefine(float fraction) {
     refineFraction = fraction;
 }
 
-void loadMesh(const std::string& path) {
+void startMesh(const std::string& path) {
     meshPath = path;
     reading.reset();
-    takeIn(*startRead());
+    reading = startRead();
+}
+
+void loadMesh(const std::string& path) {
+    if (!reading || path != meshPath)
+        startMesh(path);
+    const std::unique_ptr<MeshRead> read = std::move(reading);
+    takeIn(*read);
     failure.clear();
 }
 

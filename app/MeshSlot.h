@@ -27,6 +27,9 @@ constexpr std::size_t kCoarseTriangles = 100000;
 // The longest edge refinement leaves, as a fraction of the fitted radius; 0
 // keeps the file's triangles. 1/16 unless set; applies to the reads after.
 void setRefine(float fraction);
+// Starts reading the mesh file at `path` without waiting; the loadMesh(path)
+// that follows takes this read. Needs no GL context.
+void startMesh(const std::string& path);
 // Reads the mesh file at `path`, waiting for it, uploads it and watches the
 // file from then on; needs the GL context. A line about the shaping (the
 // refinement cap reached) goes to std::cerr. Throws std::runtime_error with

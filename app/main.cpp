@@ -66,6 +66,16 @@ int main(int argc, char** argv) {
         return kUsageStatus;
     }
 
+    // The mesh is read in its own process while the window and the GL start;
+    // a reader that cannot start now is tried again by loadMesh, which says
+    // why.
+    setRefine(options.refine);
+    try {
+        if (!options.meshFile.empty())
+            startMesh(options.meshFile);
+    } catch (const std::exception&) {
+    }
+
     glutInitWindowSize(options.width, options.height);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow("Zemlavor");
@@ -95,7 +105,6 @@ int main(int argc, char** argv) {
     wire = !options.solid;
     setWatching(options.watch);
     setMeshWatching(options.watch);
-    setRefine(options.refine);
     setP(options.p);
     prim = options.prim;
     if (!options.meshFile.empty()) {
