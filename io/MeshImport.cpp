@@ -25,8 +25,9 @@ bool finite(const aiVector3D& v) {
 // Throws unless every face of every mesh names at least one vertex and only
 // vertices that exist, and every position is finite: Assimp's triangulation
 // aborts the process on a face without corners, and some readers keep
-// indices out of range.
-void checkFaces(const aiScene& scene) {
+// indices out of range. Returns whether a face has more than three corners.
+bool checkFaces(const aiScene& scene) {
+    bool polygons = false;
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& mesh = *scene.mMeshes[m];
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
@@ -35,10 +36,12 @@ void checkFaces(const aiScene& scene) {
             if (begin == end ||
                 std::any_of(begin, end, [&](unsigned i) { return i >= mesh.mNumVertices; }))
                 throw std::runtime_error("damaged or truncated (a face names a missing vertex)");
+            polygons = polygons || end - begin > 3;
         }
         if (!std::all_of(mesh.mVertices, mesh.mVertices + mesh.mNumVertices, finite))
             throw std::runtime_error("NaN or infinite coordinate");
     }
+    return polygons;
 }
 
 // Whether the meshes must be moved by their nodes' transforms: unless the
@@ -62,9 +65,26 @@ MeshData collectTriangles(const aiScene& scene, bool dropNormals) {
     const std::uint32_t unused = std::numeric_limits<std::uint32_t>::max();
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         const aiMesh& mesh = *scene.mMeshes[m];
+        const std::uint32_t first = static_cast<std::uint32_t>(out.positions.size() / 3);
+        // A mesh whose triangles use each vertex once, in order (STL's), is
+        // copied as it is.
+        bool inOrder = mesh.mNumVertices == 3 * size_t{mesh.mNumFaces};
+        for (unsigned f = 0; f < mesh.mNumFaces && inOrder; ++f)
+            inOrder = mesh.mFaces[f].mNumIndices == 3 && mesh.mFaces[f].mIndices[0] == 3 * f &&
+                      mesh.mFaces[f].mIndices[1] == 3 * f + 1 &&
+                      mesh.mFaces[f].mIndices[2] == 3 * f + 2;
+        if (inOrder && (!mesh.mNormals || dropNormals)) {
+            static_assert(sizeof(aiVector3D) == 3 * sizeof(float), "x, y, z and nothing else");
+            const float* xyz = reinterpret_cast<const float*>(mesh.mVertices);
+            out.positions.insert(out.positions.end(), xyz, xyz + 3 * size_t{mesh.mNumVertices});
+            out.normals.resize(out.positions.size());
+            for (std::uint32_t v = 0; v < mesh.mNumVertices; ++v)
+                out.indices.push_back(first + v);
+            continue;
+        }
         // Each vertex's number in `out`, in the order triangles first use them.
         std::vector<std::uint32_t> slot(mesh.mNumVertices, unused);
-        std::uint32_t next = static_cast<std::uint32_t>(out.positions.size() / 3);
+        std::uint32_t next = first;
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
             const aiFace& face = mesh.mFaces[f];
             if (face.mNumIndices != 3)
@@ -127,14 +147,8 @@ MeshData importMesh(const std::string& path) {
     if (!scene && !importer.IsExtensionSupported(extension))
         throw fail("unknown format");
     if (scene) {
-        checkFaces(*scene);
-        unsigned steps = placed(*scene) ? unsigned{aiProcess_PreTransformVertices} : 0u;
-        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
-            const aiMesh& mesh = *scene->mMeshes[m];
-            for (unsigned f = 0; f < mesh.mNumFaces && !(steps & aiProcess_Triangulate); ++f)
-                if (mesh.mFaces[f].mNumIndices > 3)
-                    steps |= aiProcess_Triangulate;
-        }
+        const unsigned steps = (checkFaces(*scene) ? unsigned{aiProcess_Triangulate} : 0u) |
+                               (placed(*scene) ? unsigned{aiProcess_PreTransformVertices} : 0u);
         if (steps)
             scene = importer.ApplyPostProcessing(steps);
     }
