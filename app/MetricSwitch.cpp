@@ -132,6 +132,10 @@ std::string metricName() {
     return sources(requested).name;
 }
 
+bool sweepRunning() {
+    return sweeping;
+}
+
 float getP() {
     return shellP;
 }
