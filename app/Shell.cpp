@@ -107,7 +107,8 @@ void drawOwnSphere() {
     static int sphereDetail = 0;
     if (sphereDetail != detail) {
         sphere.reset();
-        sphere = std::make_unique<MeshBuffers>(unitSphere(detail, detail).surface);
+        const SphereGrid grid = unitSphere(detail, detail);
+        sphere = std::make_unique<MeshBuffers>(grid.surface, grid.lines);
         sphereDetail = detail;
     }
     sphere->draw(wire);
