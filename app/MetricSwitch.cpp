@@ -120,10 +120,6 @@ void toggleSweep() {
     sweepStartMs = -1;
 }
 
-bool sweepOn() {
-    return sweeping;
-}
-
 void setMetricFile(const std::string& path) {
     customFile = path;
 }
@@ -138,6 +134,10 @@ std::string metricName() {
 
 int metricIndex() {
     return requested;
+}
+
+bool sweepRunning() {
+    return sweeping;
 }
 
 float getP() {

@@ -38,7 +38,8 @@ float getP();
 void setP(float p);
 // Starts the sweep of p, from the next frame, or stops it.
 void toggleSweep();
-bool sweepOn();
+// Whether the sweep is on.
+bool sweepRunning();
 // Moves a running sweep to `elapsedMs` (GLUT_ELAPSED_TIME); the first call
 // after the sweep starts sets its time zero. Called once a frame.
 void advanceSweep(int elapsedMs);

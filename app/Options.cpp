@@ -10,6 +10,7 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -182,6 +183,15 @@ std::optional<int> parseOptions(int argc, char** argv, Options& options, std::os
                    "server offers no such picture")
         ->type_name("N")
         ->check(CLI::Range(0, 16).description(""))
+        ->capture_default_str();
+    app.add_option("--refine", options.refine,
+                   "split mesh edges longer than F times the mesh's radius (0: never)")
+        ->type_name("F")
+        ->check(validator(
+            [](const std::string& text) {
+                return isNumberIn(text, 0, std::numeric_limits<double>::max(), false);
+            },
+            "a number from 0 up"))
         ->capture_default_str();
     app.set_version_flag("--version", "zemlavor " ZEMLAVOR_VERSION);
 

@@ -44,6 +44,9 @@ struct Options {
     // The program's name, then GLUT's X options with their values, in their
     // order: what glutInit is to take.
     std::vector<std::string> glutArgs;
+    // The longest edge a mesh keeps, as a fraction of its fitted radius; 0
+    // keeps the file's triangles.
+    float refine = 1.0f / 16;
 };
 
 // Exit status for a bad option or value.

@@ -81,7 +81,7 @@ void exponentSection() {
     if (ImGui::Checkbox("∞", &infinite))
         later([infinite] { setP(infinite ? INFINITY : 64.0f); });
     ImGui::SameLine();
-    if (ImGui::Button(sweepOn() ? "Stop the sweep (a)" : "Sweep from 1 to ∞ (a)"))
+    if (ImGui::Button(sweepRunning() ? "Stop the sweep (a)" : "Sweep from 1 to ∞ (a)"))
         later(toggleSweep);
     if (p < 1.0f)
         ImGui::TextDisabled("Below 1: a quasi-norm, not convex.");

@@ -4,12 +4,12 @@
 #include "app/SavedFiles.h"
 #include "app/Screenshot.h"
 #include "app/ShapeExport.h"
-#include "io/MeshFile.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
 #include "view/MeshBuffers.h"
+#include "view/Mouse.h"
 #include "view/Overlay.h"
 
 #include <GL/glew.h>
@@ -17,18 +17,18 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
 
 Metric* current = nullptr;
 bool wire = true;
 int prim = 0;
 int detail = 50;
-std::unique_ptr<MeshBuffers> mesh;
 bool showStatus = true;
 
 void renderScene() {
     advanceSweep(glutGet(GLUT_ELAPSED_TIME));
-    reloadChanged(std::chrono::steady_clock::now());
+    const auto now = std::chrono::steady_clock::now();
+    reloadChanged(now);
+    reloadMesh(now);
     if (!drawableFits())
         return;
     drawScene();
@@ -61,15 +61,24 @@ const std::vector<std::string>& statusLines() {
     return lines;
 }
 
-// `lines`, then `note` unless it is null, in `kept`, which is made again only
-// when they change: a box that says what it said last frame allocates
-// nothing.
-const std::vector<std::string>& withNote(std::vector<std::string>& kept,
-                                         const std::vector<std::string>& lines,
-                                         const std::string* note) {
-    if (kept.size() != lines.size() + (note ? 1 : 0) ||
-        !std::equal(lines.begin(), lines.end(), kept.begin()) || (note && kept.back() != *note)) {
-        kept = lines;
+// The lines of `parts` one after another, then `note` unless it is null, in
+// `kept`, which is made again only when they change: a box that says what it
+// said last frame allocates nothing.
+using Lines = std::vector<std::string>;
+const Lines& joined(Lines& kept, std::initializer_list<const Lines*> parts,
+                    const std::string* note) {
+    size_t count = note ? 1 : 0;
+    for (const Lines* part : parts)
+        count += part->size();
+    bool same = kept.size() == count && (!note || kept.back() == *note);
+    auto line = kept.begin();
+    for (const Lines* part : parts)
+        for (size_t i = 0; same && i < part->size(); ++i)
+            same = *line++ == (*part)[i];
+    if (!same) {
+        kept.clear();
+        for (const Lines* part : parts)
+            kept.insert(kept.end(), part->begin(), part->end());
         if (note)
             kept.push_back(*note);
     }
@@ -88,10 +97,10 @@ void drawOverlay() {
     const SaveNote* note = recentSaveNote();
     const std::string* failed = note && note->failed ? &note->text : nullptr;
     const std::string* exported = note && !note->failed ? &note->text : nullptr;
-    if (!failureLines().empty() || failed)
-        failureBox.draw(withNote(failureKept, failureLines(), failed));
-    else if (current && (showStatus || exported))
-        statusBox.draw(withNote(statusKept, showStatus ? statusLines() : none, exported));
+    if (!failureLines().empty() || !meshFailureLines().empty() || failed)
+        failureBox.draw(joined(failureKept, {&failureLines(), &meshFailureLines()}, failed));
+    if (current && (showStatus || exported))
+        statusBox.draw(joined(statusKept, {showStatus ? &statusLines() : &none}, exported));
 }
 
 namespace {
@@ -103,7 +112,8 @@ void drawOwnSphere() {
     static int sphereDetail = 0;
     if (sphereDetail != detail) {
         sphere.reset();
-        sphere = std::make_unique<MeshBuffers>(unitSphere(detail, detail).surface);
+        const SphereGrid grid = unitSphere(detail, detail);
+        sphere = std::make_unique<MeshBuffers>(grid.surface, grid.lines);
         sphereDetail = detail;
     }
     sphere->draw(wire);
@@ -135,7 +145,7 @@ void drawPrimitive() {
         break;
     case 3:
         if (mesh)
-            mesh->draw(wire);
+            mesh->draw(wire, Mouse::getInstance()->dragging() || sweepRunning());
         else
             prim = 0;
         break;
@@ -205,13 +215,3 @@ void processNormalKeys(unsigned char key, int, int) {
 }
 
 void processSpecialKeys(int, int, int) {}
-
-void loadMesh(const std::string& path) {
-    MeshData data = readMeshFile(path);
-    fitUnitSphere(data);
-    try {
-        mesh = std::make_unique<MeshBuffers>(data);
-    } catch (const std::runtime_error& e) {
-        throw std::runtime_error(path + ": " + e.what());
-    }
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MeshSlot.h"
 #include "app/MetricSwitch.h"
 
 #include <chrono>
@@ -8,7 +9,6 @@
 #include <vector>
 
 class Metric;
-class MeshBuffers;
 
 // The viewer's display state, touched only on the GLUT thread.
 // The active metric, whose program stays bound between frames; null while
@@ -25,24 +25,22 @@ extern int detail;
 constexpr int kGlutDetail = 256, kMaxDetail = 1000;
 // Show the status line while a metric is on; on at start, h toggles it.
 extern bool showStatus;
-// The mesh loadMesh read last; null until one is loaded.
-extern std::unique_ptr<MeshBuffers> mesh;
 
 // The GLUT display and idle callback: rebuilds the metric if its files have
-// changed (see reloadChanged), then draws one whole frame and shows it.
+// changed (see reloadChanged), takes in the mesh file's changes (see
+// reloadMesh), then draws one whole frame and shows it.
 void renderScene();
 // Draws one whole frame into the back buffer without showing it.
 void drawScene();
-// Reads the mesh file at `path` and uploads it; needs the GL context. Throws
-// std::runtime_error with one line naming the file and the reason.
-void loadMesh(const std::string& path);
 // Shows shape 0 (the sphere), 1 or 2 (the teapot), or 3 (the loaded mesh;
 // nothing happens without one).
 void chooseShape(int shape);
-// Draws the primitive that prim and wire select.
+// Draws the primitive that prim and wire select; the mesh's simplified copy
+// while a right or middle drag or the p sweep is in progress.
 void drawPrimitive();
-// Draws over the frame: while the last build has failed, failureLines() at
-// the top left; otherwise, while a metric is on and showStatus holds,
+// Draws over the frame: while the last build or the last read of the mesh
+// file has failed, failureLines() then meshFailureLines() at the top left;
+// while a metric is on (never after a failed build) and showStatus holds,
 // statusLine() at the bottom left. The note about a file just saved
 // (recentSaveNote) goes under the failure lines if the save failed, or else
 // under the status line, shown for it even while showStatus is off.

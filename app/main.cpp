@@ -69,6 +69,16 @@ int main(int argc, char** argv) {
         return kUsageStatus;
     }
 
+    // The mesh is read in its own process while the window and the GL start;
+    // a reader that cannot start now is tried again by loadMesh, which says
+    // why.
+    setRefine(options.refine);
+    try {
+        if (!options.meshFile.empty())
+            startMesh(options.meshFile);
+    } catch (const std::exception&) {
+    }
+
     std::vector<char*> glutArgv;
     for (std::string& arg : options.glutArgs)
         glutArgv.push_back(arg.data());
@@ -111,6 +121,7 @@ int main(int argc, char** argv) {
 
     wire = !options.solid;
     setWatching(options.watch);
+    setMeshWatching(options.watch);
     setP(options.p);
     prim = options.prim;
     detail = options.detail;

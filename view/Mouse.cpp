@@ -51,6 +51,9 @@ void Mouse::setZoomSpeed(float speed) {
 float Mouse::getZoomSpeed() const {
     return m_zoomSpeed;
 }
+bool Mouse::dragging() const {
+    return m_rightDown || m_middleDown;
+}
 
 void MouseFunc(int button, int state, int, int) {
     Mouse* mouse = Mouse::getInstance();

@@ -21,6 +21,8 @@ public:
     // World units of radius per pixel of vertical middle drag.
     void setZoomSpeed(float speed);
     float getZoomSpeed() const;
+    // Whether a right or middle drag (an orbit or a zoom) is in progress.
+    bool dragging() const;
 
 private:
     Mouse();

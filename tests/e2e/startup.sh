@@ -1,9 +1,11 @@
 # The viewer as a user starts and ends it: q and Escape end it with status 0;
 # a bad option or value ends the run before anything starts, display or not
-# (64, with the usage line), and so does --help (0); a driver without the shader extensions gives 1 and "you suck";
-# without the shader files, 2 with the missing file and the folder looked in
-# (with a hint only then);
-# a mesh file that cannot be read, 3 naming it.
+# (64, with the usage line), and so does --help (0); a driver without the
+# shader extensions gives 1 and "you suck"; without the shader files, 2 with
+# the missing file and the folder looked in (with a hint only then); a mesh
+# file that cannot be read, 3 and one line naming it and the reason, also
+# when the mesh library crashes, runs out of memory or would hang on it (the
+# malformed files of fuzz/corpus/mesh).
 . "$(dirname "$0")/lib.sh"
 # A window resized beyond what the GL can draw is shrunk to the largest size
 # that works, with one line on standard error, and the viewer lives on.
@@ -29,7 +31,8 @@ done
 for args in "--metric foo" "-m" "--bogus" "--size 0x5" "--size 5x16385" "--size 5x5x" \
     "-geometry 0x5" "-display" "--distance 0" "--distance nan" "--distance inf" "-C nowhere" \
     "--p 0.4" "--p 65" "--p x" "--p 1e400" "--p 0x10" "--p nan" "-s ''" "--screenshot ''" \
-    "--set w" "--set 1w=2" "--set w=1,2" "--detail 2" "--samples 17"; do
+    "--set w" "--set 1w=2" "--set w=1,2" "--detail 2" "--samples 17" "--refine -1" \
+    "--refine nan"; do
     eval "DISPLAY= run_viewer $args"
     expect_eq "$code $(cat out) $(tail -n 1 err)" "64  Try 'zemlavor --help' for the options." "$args"
 done
@@ -48,8 +51,12 @@ cd empty
 run_viewer
 expect_eq "$code" 2 "status without the files"
 grep -A1 -x 'File not found: euclid.vert' err | grep -qF "read from $PWD; " || fail "no folder"
-run_viewer -C .. -s missing.obj
-expect_eq "$code $(grep -cF "$PWD/missing.obj: no such file" err)" "3 1" "with a missing mesh"
+corpus=$(realpath "$ZEMLAVOR_SHADERS/../fuzz/corpus/mesh")
+for mesh in self-instancing.dae skin-weight-index.x sparse-offset.gltf skin-table.mdl \
+    missing-joint.md5mesh negative-chunk.cob; do
+    run_viewer -C .. -s "$corpus/$mesh"
+    expect_eq "$code $(wc -l <err) $(grep -c "^$corpus/$mesh: " err)" "3 1 1" "$mesh"
+done
 run_viewer -C .. -m own/missing.vert
 expect_eq "$code $(grep -cxF "File not found: $PWD/own/missing.vert" err)" "2 1" "with a missing metric file"
 cp "$ZEMLAVOR_SHADERS"/* . && echo broken >euclid.vert

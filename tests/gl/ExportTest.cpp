@@ -55,7 +55,9 @@ TEST_F(ExportTest, EveryFormatReadsBackAsExported) {
         "oct.obj", "vn 0 0 1\nv 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\n"
                    "f 1//1 3//1 5//1\nf 3//1 2//1 5//1\nf 2//1 4//1 5//1\nf 4//1 1//1 5//1\n"
                    "f 3//1 1//1 6//1\nf 2//1 3//1 6//1\nf 4//1 2//1 6//1\nf 1//1 4//1 6//1\n");
+    setRefine(0); // the file's own triangles
     loadMesh(octahedron);
+    setRefine(1.0f / 16);
     frame(); // the view's matrices loaded, as they are when x is pressed
     changeMetric(0);
     for (int shape : {1, 3}) {

@@ -4,6 +4,10 @@
 #include "shader/ShaderProg.h"
 #include "support/GlContext.h"
 #include "view/MeshBuffers.h"
+#include "view/Mouse.h"
+
+#include <GL/glut.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -46,6 +50,70 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     mesh.reset();
     EXPECT_EQ(draw(3, false), Pixels(400 * 400 * 3, 0));
     EXPECT_EQ(prim, 0);
+}
+
+// While a right or middle drag or the p sweep is in progress, frames draw the
+// mesh's simplified copy (an octahedron refined to 131,072 triangles, its
+// copy 100,000 at most); the first frame after either ends draws the whole
+// mesh again. A left drag is no drag.
+TEST_F(MeshTest, DragsAndTheSweepDrawTheCopy) {
+    setRefine(1.0f / 64);
+    loadMesh(ZEMLAVOR_FUZZ_CORPUS "mesh/octahedron.obj");
+    std::tie(prim, wire) = std::tuple(3, true);
+    camera->setCartLocation(Tuple(1.2f, 1.5f, 1.8f, 0));
+    const Pixels whole = frame();
+    // Each button pressed then released; -1: the sweep started then stopped.
+    for (int button : {GLUT_RIGHT_BUTTON, GLUT_MIDDLE_BUTTON, GLUT_LEFT_BUTTON, -1})
+        for (int state : {GLUT_DOWN, GLUT_UP}) {
+            button < 0 ? toggleSweep() : MouseFunc(button, state, 0, 0);
+            EXPECT_EQ(frame() != whole, state == GLUT_DOWN && button != GLUT_LEFT_BUTTON)
+                << button << " " << state;
+        }
+}
+
+// Each save of the watched mesh file is read: a good one replaces the mesh; a
+// malformed file whose reader crashes or runs out of memory, or an empty
+// one, keeps the mesh and says why in the top-left corner until a good save.
+// With watching off a save is not read. Named without an extension, the file
+// is read by what it holds.
+TEST_F(ReloadTest, MeshSavesReplaceTheMeshOrSayWhy) {
+    const std::string tetrahedron = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\n"
+                                    "f 1 4 3\nf 2 3 4\n";
+    const auto malformed = [](const char* name) {
+        std::ostringstream bytes;
+        bytes << std::ifstream(std::string(ZEMLAVOR_FUZZ_CORPUS) + "mesh/" + name).rdbuf();
+        return bytes.str();
+    };
+    const std::string crashed = "the mesh reader ";
+    const std::tuple<std::string, bool, std::string> cases[] = {
+        {malformed("self-instancing.dae"), true, crashed},
+        {malformed("skin-weight-index.x"), true, crashed},
+        {malformed("sparse-offset.gltf"), true, crashed},
+        {malformed("skin-table.mdl"), true, crashed},
+        {"", true, "empty file"},
+        {tetrahedron + "\n", false, "empty file"},
+        {tetrahedron + "\n\n", true, ""}};
+    const std::string path = dir.write("shape", tetrahedron);
+    loadMesh(path);
+    auto now = std::chrono::steady_clock::now();
+    std::tie(prim, wire) = std::tuple(3, false);
+    for (const auto& [bytes, watch, said] : cases) {
+        const MeshBuffers* shown = mesh.get();
+        setMeshWatching(watch);
+        dir.write("shape", bytes);
+        // Polls 100 ms of the test's clock apart, the child's work in real time.
+        bool ended = false;
+        for (int i = 0; i < (watch ? 1000 : 30) && !ended; ++i, usleep(10000))
+            ended = reloadMesh(now += std::chrono::milliseconds(100));
+        EXPECT_EQ(ended, watch);
+        EXPECT_EQ(mesh.get() != shown, said.empty()) << said;
+        const std::string line = meshFailureLines().empty() ? "" : meshFailureLines()[0];
+        EXPECT_EQ(line.substr(0, path.size() + 2 + said.size()),
+                  said.empty() ? "" : path + ": " + said);
+        const Pixels top = frame();
+        EXPECT_EQ(Pixels(top.end() - 30 * 400 * 3, top.end()) != Pixels(30 * 400 * 3, 0),
+                  !said.empty());
+    }
 }
 
 // The shell's p and the bound program's uniform (0 standing for infinity).

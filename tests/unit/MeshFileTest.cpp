@@ -1,5 +1,6 @@
 // Reading mesh files into plain arrays, and fitting them into the unit sphere.
 #include "io/MeshFile.h"
+#include "io/MeshRead.h"
 
 #include "tests/support/TempDir.h"
 
@@ -7,7 +8,10 @@
 
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <stdexcept>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,11 +50,10 @@ const std::string kBody = "1 0 0\n-1 0 0\n0 1 0\n0 -1 0\n0 0 1\n0 0 -1\n3 0 2 4\
 const std::string kAsciiPly = "ply\nformat ascii" + kPly + kBody;
 const std::string kOff = "OFF\n6 8 0\n" + kBody;
 
-// Every format holds the octahedron; the copies of a corner that STL writes,
-// and Assimp makes for each of two OBJ objects, are joined. The glTF file
-// places it twice, the second copy moved by 3 along x. A vertex's normal
-// points away from the centre of its copy.
-TEST(MeshFile, ReadsEachFormatJoinedWithSmoothNormals) {
+// Every format holds the octahedron, corners in the file's order; the glTF
+// file places it twice, the second copy moved by 3 along x. None of them has
+// normals (STL's facet normals are dropped): all (0, 0, 0).
+TEST(MeshFile, ReadsEachFormat) {
     const std::string gltf = R"({"asset": {"version": "2.0"}, "scenes": [{"nodes": [0, 1]}],
         "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [3, 0, 0]}],
         "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
@@ -72,13 +75,13 @@ TEST(MeshFile, ReadsEachFormatJoinedWithSmoothNormals) {
         SCOPED_TRACE(name);
         const MeshData mesh = readMeshFile(dir.write(name, bytes));
         const size_t copies = name == "oct.gltf" ? 2 : 1;
-        EXPECT_EQ(mesh.indices.size(), 24 * copies);
-        ASSERT_EQ(mesh.positions.size(), 18 * copies);
-        ASSERT_EQ(mesh.normals.size(), 18 * copies);
-        for (size_t i = 0; i < mesh.positions.size(); ++i)
-            EXPECT_NEAR(mesh.normals[i],
-                        mesh.positions[i] - (i % 3 == 0 && mesh.positions[i] > 1.5f ? 3 : 0), 1e-6)
-                << i;
+        ASSERT_EQ(mesh.indices.size(), 24 * copies);
+        EXPECT_EQ(mesh.normals, std::vector<float>(mesh.positions.size(), 0));
+        for (size_t c = 0; c < mesh.indices.size(); ++c)
+            for (int axis = 0; axis < 3; ++axis)
+                EXPECT_EQ(mesh.positions[3 * mesh.indices[c] + axis],
+                          kCorner[kFace[c / 3 % 8][c % 3]][axis] + (axis == 0 && c >= 24 ? 3 : 0))
+                    << name << " corner " << c;
     }
 }
 
@@ -117,6 +120,36 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
     }
 }
 
+// What the child's shaping returns reaches note(); an allocation past the
+// memory limit, a crash and a read past the deadline (killed; poll()
+// meanwhile returns at once) are failed reads of one line.
+TEST(MeshRead, EveryEndOfTheChildIsOneLine) {
+    const auto oom = [](MeshData&) {
+        const size_t size = size_t{8} << 30;
+        void* map = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return map == MAP_FAILED ? throw std::bad_alloc() : std::string();
+    };
+    const std::pair<MeshRead::Shaping, std::string> cases[] = {
+        {[](MeshData&) { return std::string("a note"); }, "a note"},
+        {oom, ": the mesh reader ran out of memory (over 4 GiB)"},
+        {[](MeshData&) { return std::raise(SIGSEGV), std::string(); },
+         ": the mesh reader crashed (segmentation fault)"},
+        {[](MeshData&) { return sleep(5), std::string(); },
+         ": the mesh reader took more than 1 s and was stopped"}};
+    const std::string path = ZEMLAVOR_FUZZ_CORPUS "mesh/triangle.stl";
+    for (const auto& [shaping, said] : cases) {
+        MeshRead read(path, shaping, std::chrono::seconds(1));
+        EXPECT_TRUE(said.find("took") == std::string::npos || !read.poll());
+        std::string line;
+        try {
+            line = (read.take(), read.note());
+        } catch (const std::runtime_error& e) {
+            line = e.what();
+        }
+        EXPECT_EQ(line, said[0] == ':' ? path + said : said);
+    }
+}
+
 // Each position p becomes (p - box centre) / distance of the farthest vertex;
 // no vertex is at a box corner, the centroid is off the box's centre, and the
 // differences overflow float.
@@ -124,7 +157,7 @@ TEST(MeshFile, FitUnitSphere) {
     const std::vector<float> in = {3e38f, 1e38f, 1e38f, -3e38f, 5e37f, 1.5e38f, 0,    0,
                                    1e38f, 0,     5e37f, 0,      0,     5e37f,   2e38f};
     const double centre[] = {0, 5e37, 1e38}, radius = std::sqrt(9.25) * 1e38;
-    MeshData mesh{in, {}, {}};
+    MeshData mesh{in, {}, {}, {}};
     fitUnitSphere(mesh);
     for (size_t i = 0; i < in.size(); ++i)
         EXPECT_NEAR(mesh.positions[i], (in[i] - centre[i % 3]) / radius, 1e-6) << i;
