@@ -88,17 +88,26 @@ std::string torus(const std::string& format) {
 
 // One frame as the viewer draws it with the metric's program bound (ours)
 // or with none, by the fixed-function pipeline (base); primitive 3 is the
-// torus, loaded by loadMesh(). The first frames after the binding changes
-// cost more while the driver's and the allocator's state settle, and the
-// viewer keeps its program bound: they are not timed (one for the torus,
-// whose frames are long). The metric is on for ours, so the status line is
-// drawn as the viewer draws it by default; none is for base.
+// torus, loaded by loadMesh(), and 4 the cube of examples/cube.obj (8
+// corners) as loadMesh() refines it, kept aside while the torus is drawn. The first frames after
+// the binding changes cost more while the driver's and the allocator's state settle, and the viewer
+// keeps its program bound: they are not timed (one for the torus, whose frames are long). The
+// metric is on for ours, so the status line is drawn as the viewer draws it by default; none is for
+// base.
 void frameBench(State& state, bool ours, int metric, int primitive, bool wireframe) {
+    static std::unique_ptr<MeshBuffers> cube;
+    if (primitive == 4 && !cube) {
+        std::unique_ptr<MeshBuffers> torusMesh = std::move(mesh);
+        loadMesh(ZEMLAVOR_CUBE);
+        cube = std::exchange(mesh, std::move(torusMesh));
+    }
+    if (primitive == 4)
+        std::swap(mesh, cube);
     if (primitive == 3 && !mesh)
         loadMesh(torus("ply"));
     // Deletes what a switch benchmark left on.
     delete std::exchange(current, ours ? g_metrics[metric].get() : nullptr);
-    prim = primitive;
+    prim = std::min(primitive, 3);
     wire = wireframe;
     ours ? g_metrics[metric]->Apply() : glUseProgramObjectARB(0);
     for (int i = 0; i < (primitive == 3 ? 1 : 4); ++i)
@@ -107,12 +116,14 @@ void frameBench(State& state, bool ours, int metric, int primitive, bool wirefra
         frame();
     // Every frame of a kind allocates alike: counted once.
     static std::map<int, alloc_counter::Counts> counted;
-    const int kind = ((ours * 5 + metric) * 4 + primitive) * 2 + wireframe;
+    const int kind = ((ours * 5 + metric) * 5 + primitive) * 2 + wireframe;
     if (!counted.count(kind))
         counted[kind] = alloc_counter::during(frame);
     state.counters["allocs/frame"] = double(counted[kind].all);
     state.counters["own_allocs/frame"] = double(counted[kind].own);
     current = nullptr; // g_metrics owns it
+    if (primitive == 4)
+        std::swap(mesh, cube);
 }
 
 // A frame of the sphere with the panel shown (ours) against the same frame
@@ -354,6 +365,7 @@ void registerAll() {
         for (const char* kind : {"sphere/wire", "sphere/solid", "teapot/wire", "teapot/solid"})
             compare("frame/" + kMetricNames[m] + "/" + kind, 4, 60, frameBench, m, kind[0] == 't',
                     kind[7] == 'w');
+        compare("frame/" + kMetricNames[m] + "/cube-refined/solid", 4, 60, frameBench, m, 4, false);
         if (m < 4) {
             compare("switch/" + kMetricNames[m], 4, 60, switchBench, m);
             compare("frame/" + kMetricNames[m] + "/torus-1M/solid", 2, 8, frameBench, m, 3, false);

@@ -41,11 +41,14 @@ float metricNorm(vec3 v) {
     return m * scaledNorm(a / m);
 }
 
-// The gradient sign(v_i) (|v_i| / N)^(p - 1) for p >= 1. Below 1 it is
-// unbounded on the coordinate planes, so it is returned times the product
-// of (|v_j| / N)^(1 - p) over j: finite, and on a plane the limit normal. It is 0 at the origin and, below 1, on the
-// axes, where no normal exists. For p = infinity: the axis of the largest
-// component (the sum of them on the cube's edges and corners).
+// A positive multiple of the gradient sign(v_i) (|v_i| / N)^(p - 1), which
+// is all the caller needs: sign(v_i) (|v_i| / m)^(p - 1), m the largest
+// |component|, which needs no N. Below p = 1 that is unbounded on the
+// coordinate planes, so it is returned times the product of
+// (|v_j| / m)^(1 - p) over j: finite, and on a plane the limit normal. It is
+// 0 at the origin and, below 1, on the axes, where no normal exists. For
+// p = infinity: the axis of the largest component (the sum of them on the
+// cube's edges and corners).
 vec3 metricGradient(vec3 v) {
     vec3 a = abs(v);
     float m = largest(a);
@@ -53,7 +56,7 @@ vec3 metricGradient(vec3 v) {
         return vec3(0.0);
     if (infiniteP())
         return sign(v) * vec3(greaterThanEqual(a, vec3(m)));
-    vec3 r = a / (m * scaledNorm(a / m));
+    vec3 r = a / m;
     if (p >= 1.0)
         return sign(v) * powers(r, p - 1.0);
     vec3 h = powers(r, 1.0 - p);
