@@ -21,8 +21,9 @@ using ReloadTest = GlTest;
 
 // 4 shows the loaded mesh under the metric's program, filled or as lines.
 // Drawing it leaves no buffer, array or line mode behind: the sphere, drawn
-// by GLUT from client memory, looks as before. Without a mesh, the mesh's index draws nothing and
-// falls back to the sphere.
+// by GLUT from client memory, looks as before. A mesh replaced or freed
+// takes its buffers with it. Without a mesh, the mesh's index draws nothing
+// and falls back to the sphere.
 TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     changeMetric(0);
     const auto draw = [](int shape, bool lines) {
@@ -33,7 +34,17 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     // Corners 2 from (10, 2, 2) along the axes: fitted, the unit octahedron.
     dir.write("oct.obj", "v 12 2 2\nv 8 2 2\nv 10 4 2\nv 10 0 2\nv 10 2 4\nv 10 2 0\nf 1 3 5\n"
                          "f 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n");
+    const auto buffers = [] {
+        int live = 0;
+        for (GLuint name = 1; name < 10000; ++name)
+            live += glIsBuffer(name);
+        return live;
+    };
+    mesh.reset();
+    const int before = buffers();
     loadMesh(dir.path() + "/oct.obj");
+    loadMesh(dir.path() + "/oct.obj");
+    EXPECT_EQ(buffers(), before + 2); // vertices and triangles
     processNormalKeys('4', 0, 0);
     ASSERT_EQ(prim, 3);
     const Pixels solid = draw(3, false);
@@ -48,6 +59,7 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY));
     EXPECT_EQ(draw(0, false), sphere);
     mesh.reset();
+    EXPECT_EQ(buffers(), before);
     EXPECT_EQ(draw(3, false), Pixels(400 * 400 * 3, 0));
     EXPECT_EQ(prim, 0);
 }
@@ -127,9 +139,11 @@ void expectP(float want, const std::string& when) {
 
 // Keys from p = 3 step through 2^(k/4) (2 on the way down) to the ends and
 // move p and the uniform together without building anything; `m` builds with
-// the shell's p; the sweep follows the clock it is given from the first frame
-// after `a`, not the frames, and the frame drives it.
+// the shell's p, which a --set of "p" does not override; the sweep follows
+// the clock it is given from the first frame after `a`, not the frames, the
+// frame drives it, and a step stops it.
 TEST_F(MinkowskiTest, KeysAndSweepSetTheUniformWithoutBuilding) {
+    setUniformValue({"p", {7}});
     changeMetric(3);
     const std::set<GLuint> objects = live();
     const std::string up(40, '+'), down(40, '-');
@@ -153,47 +167,56 @@ TEST_F(MinkowskiTest, KeysAndSweepSetTheUniformWithoutBuilding) {
     processNormalKeys('a', 0, 0); // and starts it again, from the next frame
     renderScene();
     expectP(1, "the frame drives the sweep");
+    processNormalKeys('+', 0, 0);
+    expectP((advanceSweep(1 << 30), std::exp2(0.25f)), "a step stops the sweep");
 }
 
 // Each case switches to a metric and edits one file: first, unless null, it
 // leaves `halfway` in it ("-": deletes it), which is built and says `said`
-// (and, for a compiler's or linker's error, the first lines of its log) over
-// the picture; then it saves the file as it was plus a line, watching on or
-// off. Each save rebuilds once, the message goes, and one program is left.
+// (and, for a compiler's error, the first lines of its log, with the line of
+// the file it is on) over the picture; then it saves the file as it was plus
+// a line, watching on or off. Each save rebuilds once, after the files have
+// been still for 100 ms (the second poll); the message goes, and one program
+// is left. The user's own file is read with a line of declarations ahead of
+// it that takes no line number of its own.
 TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
     const char* compileError = "#version 120\nfloat metricNorm(vec3 p) { broken }\n";
-    const std::tuple<int, const char*, const char*, const char*, bool, int> cases[] = {
-        {0, "metric.frag", nullptr, "", true, 1},
-        {1, "cityblock.vert", nullptr, "", true, 1},
-        {2, "riemann.mat", "", "", true, 2},
-        {1, "metric.vert", "-", "File not found: metric.vert", true, 2},
-        {0, "euclid.vert", compileError, "Shader::compile() error: euclid.vert", true, 2},
-        {0, "euclid.vert", "#version 120\nvoid unused() {}\n", "ShaderProg::link() error", true, 2},
-        {0, "euclid.vert", nullptr, "", false, 0},
-        {0, "cityblock.vert", nullptr, "", true, 0},
-        {kCustomMetric, "four.vert", nullptr, "", true, 1}};
-    setMetricFile(dir.write("four.vert", kFourNorm));
+    // {metric, file, halfway, said, watching, whether the save rebuilds}
+    const std::tuple<int, const char*, const char*, const char*, bool, bool> cases[] = {
+        {0, "metric.frag", nullptr, "", true, true},
+        {1, "cityblock.vert", nullptr, "", true, true},
+        {2, "riemann.mat", "", "", true, true},
+        {1, "metric.vert", "-", "File not found: metric.vert", true, true},
+        {0, "euclid.vert", compileError, "Shader::compile() error: euclid.vert", true, true},
+        {0, "euclid.vert", "#version 120\nvoid unused() {}\n", "ShaderProg::link() error", true,
+         true},
+        {0, "euclid.vert", nullptr, "", false, false},
+        {0, "cityblock.vert", nullptr, "", true, false},
+        {kCustomMetric, "four.vert", compileError, "Shader::compile() error: four.vert", true,
+         true}};
+    setMetricFile(dir.write("four.vert", kFourNorm).substr(dir.path().size() + 1));
     // Draws a frame; its top 30 rows, where the failure box goes.
     const auto box = [] {
         const Pixels p = frame();
         return Pixels(p.end() - 30 * 400 * 3, p.end());
     };
     const Pixels none(30 * 400 * 3, 0);
-    for (auto [metric, file, halfway, said, watch, want] : cases) {
+    for (auto [metric, file, halfway, said, watch, rebuilds] : cases) {
         changeMetric(metric);
         setWatching(watch);
         std::ostringstream text;
         text << std::ifstream(file).rdbuf() << "\n";
-        int rebuilds = 0;
         if (halfway) {
             *halfway == '-' ? void(std::remove(file)) : void(dir.write(file, halfway));
-            rebuilds += settle();
+            EXPECT_EQ(settle(), ".!...") << file;
             EXPECT_EQ(failureLines().empty() ? "" : failureLines()[0], said);
             EXPECT_EQ(failureLines().size() > 1, std::string(said).find("error") < 99);
+            const bool compile = std::string(said).find("compile") < 99;
+            EXPECT_EQ(compile ? failureLines()[1].substr(0, 4) : "", compile ? "0:2(" : "");
             EXPECT_EQ(box() != none, *said != 0) << said;
         }
         dir.write(file, text.str());
-        EXPECT_EQ(rebuilds + settle(), want) << file << " watched " << watch;
+        EXPECT_EQ(settle(), rebuilds ? ".!..." : ".....") << file << " watched " << watch;
         EXPECT_TRUE(failureLines().empty() && box() == none) << file;
     }
     EXPECT_EQ(ShaderProg::s_shaderProgs->size(), 1u);

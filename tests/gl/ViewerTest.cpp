@@ -1,7 +1,7 @@
 // The viewer on a real GL context, driven through its GLUT callbacks the way
 // a user drives it (window sizes, drags, keys, broken files), the pictures it
 // draws, and the shader and metric layers underneath.
-#include "app/UniformSettings.h"
+#include "shader/ShaderError.h"
 #include "support/GlContext.h"
 #include "support/Reference.h"
 #include "view/Mouse.h"
@@ -145,14 +145,16 @@ ref::Vec spherePoint(double s, double t) {
 }
 
 // Each metric key builds its metric from the files, with the shell's p for
-// the Minkowski metric, and the solid unit sphere becomes the metric's own
-// unit sphere, lit in its colour by its own normal; where the matrix's form
-// is not positive nothing is drawn (the line of sight is such a direction).
-// Seen from (0, 5, 0), screen right is -x and up is +z; a point s units off
-// the line of sight at depth d is drawn 200 s / (d tan 22.5 deg) px from the
-// centre: the round outline 98.6 px out, the octahedron's corners 96.6 px,
-// the cube's front face 120.7 px. At detail 50 the sphere's 7.2 degree chords
-// cut the cube's and the octahedron's edges by pixels; a finer sphere draws
+// the Minkowski metric; the status line names it; and the solid unit sphere
+// becomes the metric's own unit sphere, lit in its colour by its own normal.
+// Where the matrix's form is not positive nothing is drawn (the line of
+// sight is such a direction). Seen from (5, 0, 0), screen right is +y and up
+// is +z; a point s units off the line of sight at depth d is drawn
+// 200 s / (d tan 22.5 deg) px from the centre: the round outline 98.6 px
+// out, the octahedron's corners 96.6 px, the cube's front face 120.7 px. The
+// octahedron's edges seen so lie on the meridians at +-90 degrees, which the
+// sphere has only when its detail is a multiple of 4; at detail 50 its 7.2
+// degree chords cut them and the cube's by pixels, a finer sphere draws
 // them straight.
 TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
     const double tan = std::tan(M_PI / 8), disc = 200 * std::tan(std::asin(0.2)) / tan,
@@ -165,43 +167,67 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
                   square = [=](double c, double s) { return cube / std::max(c, s); },
                   none = [](double, double) { return 0.0; };
     const ref::Vec minkowski = {0.9, 0.3, 0.85}, riemann = {.35, .55, 1};
-    const std::tuple<char, float, int, const char*, ref::Norm, ref::Vec, Outline, double> cases[] =
-        {
-            {'e', 3, 50, "", ref::minkowski(2), {1, 0.62, 0.2}, round, 1},
-            {'t', 3, 50, "", ref::minkowski(1), {0.3, 0.95, 0.4}, octahedron, 2},
-            {'t', 3, 200, "", ref::minkowski(1), {0.3, 0.95, 0.4}, octahedron, 1},
-            // Semi-axis 0.5 along x: the disc squeezed sideways.
-            {'r', 3, 50, "4 0 0\n0 1 0\n0 0 1", ref::quadratic({4, 0, 0, 0, 1, 0, 0, 0, 1}),
-             riemann, squeezed, 1.5},
+    const std::string mink = "Minkowski metric  p = ";
+    const std::tuple<char, float, int, const char*, ref::Norm, ref::Vec, Outline, double,
+                     std::string>
+        cases[] = {
+            {'e', 3, 50, "", ref::minkowski(2), {1, 0.62, 0.2}, round, 1, "Euclidean metric"},
+            {'t',
+             3,
+             50,
+             "",
+             ref::minkowski(1),
+             {0.3, 0.95, 0.4},
+             octahedron,
+             6,
+             "city-block metric"},
+            {'t',
+             3,
+             200,
+             "",
+             ref::minkowski(1),
+             {0.3, 0.95, 0.4},
+             octahedron,
+             1,
+             "city-block metric"},
+            // Semi-axis 0.5 along y: the disc squeezed sideways.
+            {'r', 3, 50, "1 0 0\n0 4 0\n0 0 1", ref::quadratic({1, 0, 0, 0, 4, 0, 0, 0, 1}),
+             riemann, squeezed, 1.5, "Riemannian metric"},
             {'r', 3, 50, "1 1 0.4\n0.6 2 0.4\n0 0.4 0.6",
-             ref::quadratic({1, 1, 0.4, 0.6, 2, 0.4, 0, 0.4, 0.6}), riemann, nullptr, 0},
-            {'r', 3, 50, "1 0 0\n0 -1 0\n0 0 1", ref::quadratic({1, 0, 0, 0, -1, 0, 0, 0, 1}),
-             riemann, none, 0},
-            {'m', 1, 50, "", ref::minkowski(1), minkowski, octahedron, 2},
-            {'m', 3, 50, "", ref::minkowski(3), minkowski, nullptr, 0},
-            {'m', 0.7071f, 50, "", ref::minkowski(0.7071), minkowski, nullptr, 0},
-            {'m', INFINITY, 50, "", ref::minkowski(INFINITY), minkowski, square, 5},
-            {'m', INFINITY, 400, "", ref::minkowski(INFINITY), minkowski, square, 1},
-            // The user's 4-norm file at scale 2 (--set): half the Minkowski
-            // shape at p = 4.
+             ref::quadratic({1, 1, 0.4, 0.6, 2, 0.4, 0, 0.4, 0.6}), riemann, nullptr, 0,
+             "Riemannian metric"},
+            {'r', 3, 50, "-1 0 0\n0 1 0\n0 0 1", ref::quadratic({-1, 0, 0, 0, 1, 0, 0, 0, 1}),
+             riemann, none, 0, "Riemannian metric"},
+            {'m', 1, 200, "", ref::minkowski(1), minkowski, octahedron, 1, mink + "1.00"},
+            {'m', 3, 50, "", ref::minkowski(3), minkowski, nullptr, 0, mink + "3.00"},
+            {'m', 0.7071f, 50, "", ref::minkowski(0.7071), minkowski, nullptr, 0,
+             mink + "0.71 (quasi-norm: not convex)"},
+            {'m', INFINITY, 50, "", ref::minkowski(INFINITY), minkowski, square, 9,
+             mink + "\u221e"},
+            {'m', INFINITY, 400, "", ref::minkowski(INFINITY), minkowski, square, 1,
+             mink + "\u221e"},
+            // The user's 4-norm file at scale 2 (--set, given twice): half
+            // the Minkowski shape at p = 4.
             {'u', 3, 50, "", [](const ref::Vec& v) { return 2 * ref::minkowski(4)(v); }, minkowski,
-             nullptr, 0},
+             nullptr, 0, "four.vert metric"},
         };
     setMetricFile(dir.write("four.vert", kFourNorm));
+    setUniformValue({"scale", {3}});
     setUniformValue({"scale", {2}});
     wire = false;
-    for (const auto& [key, p, sphereDetail, matrix, norm, colour, outline, slack] : cases) {
+    for (const auto& [key, p, sphereDetail, matrix, norm, colour, outline, slack, status] : cases) {
         SCOPED_TRACE(std::string(1, key) + matrix + " p " + std::to_string(p) + " detail " +
                      std::to_string(sphereDetail));
         dir.write("riemann.mat", matrix);
         setP(p);
         detail = sphereDetail;
         processNormalKeys(key, 0, 0);
+        EXPECT_EQ(statusLine(), status);
         // The outline along an axis, where it is known in closed form (the
         // eye is the location plus the look-at point, +z up); the shading
         // from off every axis and plane of symmetry.
-        camera->setLookAt(Tuple(0, -1, 0, 0));
-        camera->setCartLocation(Tuple(0, 6, 0, 0));
+        camera->setLookAt(Tuple(-1, 0, 0, 0));
+        camera->setCartLocation(Tuple(6, 0, 0, 0));
         const Pixels picture = frame();
         for (double angle = 0; outline && angle <= 90; angle += 15) {
             const double c = std::cos(angle * M_PI / 180), s = std::sin(angle * M_PI / 180);
@@ -215,6 +241,10 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
                   slack == 0 && outline ? 0 : 100);
     }
     detail = 50;
+    // Programs without the uniform (every shipped one) are named once.
+    const std::string text = quiet.text(), missing = "has no uniform float scale";
+    EXPECT_EQ(text.find(missing), text.rfind(missing));
+    EXPECT_NE(text.find(missing), std::string::npos);
 }
 
 // A cube of 8 corners from a file: its faces keep their own normals (the
@@ -335,6 +365,35 @@ TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
     std::vector<float> g(9);
     glGetUniformfvARB(program, glGetUniformLocationARB(program, "g_matrix"), g.data());
     EXPECT_THAT(g, ElementsAre(-4, 3, 0, 1, 5, -1, 0, 1, 3));
+}
+
+// The shader layer beyond what the viewer calls: a copy compiles the file
+// anew as the same kind (discard, in metric.frag, is a fragment stage's
+// word); detach takes out the one shader named, after which the program
+// lacks metricNorm; a compile failure's dump gives its log's length; a
+// program the GL will not bind says so when used.
+TEST_F(ViewerTest, ShaderLayerBeyondTheViewer) {
+    const Shader fragment("metric.frag", GL_FRAGMENT_SHADER_ARB);
+    EXPECT_NO_THROW(Shader{fragment});
+    ShaderProg program;
+    program.attach(new Shader("euclid.vert", GL_VERTEX_SHADER_ARB));
+    program.attach(new Shader("metric.vert", GL_VERTEX_SHADER_ARB));
+    program.attach(new Shader(fragment));
+    program.detach("nothing");
+    EXPECT_NO_THROW(program.link());
+    program.detach("euclid.vert");
+    EXPECT_THROW(program.link(), ShaderError);
+    CerrCapture cerr;
+    ShaderProg().use();
+    EXPECT_EQ(glGetError(), GLenum(GL_INVALID_OPERATION));
+    try {
+        Shader(dir.write("broken.vert", "#version 120\nbroken\n"), GL_VERTEX_SHADER_ARB);
+        ADD_FAILURE() << "broken.vert compiled";
+    } catch (const ShaderError& e) {
+        EXPECT_THAT(cerr.text(),
+                    HasSubstr("(length " + std::to_string(e.log().size()) + ") :\n" + e.log()));
+    }
+    EXPECT_THAT(cerr.text(), HasSubstr("Aww fuck and we aren't even using the shader\n"));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/Panel.h"
 #include "app/SavedFiles.h"
 #include "app/Shell.h"
+#include "app/UniformSettings.h"
 #include "metric/Metric.h"
 #include "view/Camera.h"
 
@@ -96,13 +97,13 @@ public:
         return readPixels();
     }
     // Polls the metric's files five times, 100 ms of the tests' own clock
-    // apart; how many polls rebuilt.
-    static int settle() {
+    // apart: '!' for a poll that rebuilt, '.' for one that did not.
+    static std::string settle() {
         static auto now = std::chrono::steady_clock::now();
-        int rebuilds = 0;
+        std::string polls;
         for (int i = 0; i < 5; ++i)
-            rebuilds += reloadChanged(now += std::chrono::milliseconds(100));
-        return rebuilds;
+            polls += reloadChanged(now += std::chrono::milliseconds(100)) ? '!' : '.';
+        return polls;
     }
     // Names of the live shader and program objects. The GL names new objects
     // past the highest name it gave, so a fresh probe is named above them all.

@@ -61,6 +61,9 @@ TEST(Ellipsoid, Classification) {
         {diag3(3000, 3000, 3000), EllipsoidView::TooSmall},
         {diag3(2000, 2000, 2000), EllipsoidView::Visible},
         {diag3(9e-7f, 9e-7f, 9e-7f), EllipsoidView::TooLarge},
+        // One semi-axis out of range is not all of them.
+        {diag3(3000, 1, 1), EllipsoidView::Visible},
+        {diag3(1, 9e-7f, 1), EllipsoidView::Visible},
         // Positive leading minor, yet eigenvalues -1, 1, 3.
         {rows3(1, 2, 0, 2, 1, 0, 0, 0, 1), EllipsoidView::NotPositiveDefinite},
         {diag3(1, std::nanf(""), 1), EllipsoidView::NotPositiveDefinite},
@@ -95,12 +98,15 @@ TEST(PNormTest, MatchesTheDirectFormula) {
         }
         EXPECT_EQ(pNorm(x, 4, INFINITY), largest);
     }
+    const float zero[3] = {};
+    EXPECT_EQ(pNorm(zero, 3, 0.7f), 0.0f);
 }
 
 TEST(PNormTest, StatusText) {
     for (auto [p, want] : {std::pair{3.0f, "p = 3.00"},
                            {INFINITY, "p = \u221e"},
-                           {0.7071f, "p = 0.71 (quasi-norm: not convex)"}})
+                           {0.7071f, "p = 0.71 (quasi-norm: not convex)"},
+                           {1.0f, "p = 1.00"}})
         EXPECT_EQ(pStatus(p), want);
 }
 
