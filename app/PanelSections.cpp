@@ -134,13 +134,27 @@ void matrixSection() {
             std::snprintf(axes[k], sizeof axes[k], "none");
     ImGui::Text("eigenvalues λ  %.4g  %.4g  %.4g", eigen[0], eigen[1], eigen[2]);
     ImGui::Text("semi-axes 1/√λ  %s  %s  %s", axes[0], axes[1], axes[2]);
-    static const char* const kShapes[] = {
-        "Positive definite.",
-        "Not positive definite: no surface where p·Gp <= 0.",
-        "Positive definite; smaller than a pixel from the start view.",
-        "Positive definite; beyond the far plane from the start view.",
-    };
-    ImGui::TextWrapped("%s", kShapes[static_cast<int>(classifyEllipsoid(g))]);
+    const char* shape = "Positive definite.";
+    switch (classifyEllipsoid(g)) {
+    case EllipsoidView::NotPositiveDefinite:
+        shape = "Not positive definite: no surface where p·Gp <= 0.";
+        break;
+    case EllipsoidView::TooSmall:
+        shape = "Positive definite; smaller than a pixel from the start view.";
+        break;
+    case EllipsoidView::TooLarge:
+        shape = "Positive definite; beyond the far plane from the start view.";
+        break;
+    case EllipsoidView::Zero:
+        shape = "All zeros: no surface.";
+        break;
+    case EllipsoidView::Infinite:
+        shape = "A number too large for a float: no surface.";
+        break;
+    case EllipsoidView::Visible:
+        break;
+    }
+    ImGui::TextWrapped("%s", shape);
 }
 
 // A drag field for each of the program's own uniforms: a file declares no
