@@ -94,8 +94,16 @@ TEST_F(PanelTest, KeysGoToTheFieldThatHasThem) {
 // to it and its mirror in riemann.mat, from which the watcher rebuilds the
 // metric.
 TEST_F(PanelTest, MatrixEditsWriteTheFileThatRebuilds) {
-    changeMetric(2);
     keyDown('\t', 0, 0);
+    const std::string shipped = std::string(std::istreambuf_iterator<char>(
+        std::ifstream("riemann.mat").rdbuf()), {});
+    for (const char* matrix : {"words\n", "1e39\n", "-1\n", "1e-9\n", "1e9\n"}) {
+        dir.write("riemann.mat", matrix); // every verdict the panel can give
+        changeMetric(2);
+        frame();
+    }
+    dir.write("riemann.mat", shipped);
+    changeMetric(2);
     const int y = rowOf("##g01", 140);
     mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 140, y);
     frame();
