@@ -110,6 +110,11 @@ std::string plyProblem(const std::string& path, std::uint64_t fileSize) {
     }
     if (!understood || format.empty())
         return "damaged or truncated (a PLY header line not understood)";
+    // Records with nothing in them take no bytes, yet the reader counts them
+    // out one by one: more of them than the file has bytes is never legitimate.
+    for (const Element& element : elements)
+        if (element.properties.empty() && element.count > fileSize)
+            return "damaged or truncated (a PLY element of more empty records than bytes)";
     if (format == "ascii") {
         const std::string body{std::istreambuf_iterator<char>(in), {}};
         Words words(body);

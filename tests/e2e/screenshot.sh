@@ -46,6 +46,17 @@ differ=$(compare -metric AE 1.png plain.png null: 2>&1 || true)
 [ "$code" = 0 ] && [ "$differ" -gt 50 ] && [ "$differ" -lt 1500 ] || fail "$differ pixels differ without samples"
 rm plain.png
 
+# From distance 1 the eye is on the sphere: the solid fills the window. The
+# city-block cube of examples/ is refined into a star, unless --refine 0.
+run_viewer -C .. --screenshot near.png --solid --distance 1
+expect_eq "$code $(convert near.png -format '%[fx:p{0,0}.r > 0.2]' info: && rm near.png)" "0 1" \
+    "the view from distance 1"
+cube=(-C .. --solid --distance 5 -m cityblock -s "$ZEMLAVOR_SHADERS/../examples/cube.obj" --screenshot)
+run_viewer "${cube[@]}" star.png && run_viewer "${cube[@]}" flat.png --refine 0
+differ=$(compare -metric AE star.png flat.png null: 2>&1 || true)
+[ "$code" = 0 ] && [ "$differ" -gt 1000 ] || fail "$differ pixels differ with --refine 0"
+rm star.png flat.png
+
 mkdir taken
 run_viewer -C .. --screenshot taken
 expect_eq "$code" 4 "status for a target that is a folder"

@@ -22,6 +22,7 @@ ref::Vec position(const MeshData& mesh, size_t corner) {
 // the poles where the metric is undefined there.
 TEST_F(ExportTest, TheUnitSphereBecomesTheMetricsUnitSphere) {
     setMetricFile(dir.write("four.vert", kFourNorm));
+    setUniformValue({"p", {4}});
     const std::tuple<int, float, const char*, ref::Norm, int> cases[] = {
         {1, 3, nullptr, ref::minkowski(1), 0},
         {3, 3, nullptr, ref::minkowski(3), 0},
@@ -97,8 +98,11 @@ TEST_F(ExportTest, KeyXWritesANewFileOrFailsWritingNothing) {
     changeMetric(0);
     const Pixels plain = frame();
     processNormalKeys('x', 0, 0);
+    const Pixels first = frame();
     processNormalKeys('x', 0, 0);
-    EXPECT_NE(frame(), plain) << "no note in the window";
+    EXPECT_NE(first, plain) << "no note in the window";
+    EXPECT_NE(frame(), first) << "the second note not shown";
+    EXPECT_TRUE(wire) << "the export draws solid, then as before";
     EXPECT_EQ(files(), before + 2);
     ASSERT_TRUE(recentSaveNote() && !recentSaveNote()->failed);
     EXPECT_TRUE(std::filesystem::exists(recentSaveNote()->text.substr(9)));

@@ -50,8 +50,9 @@ TEST(OptionsTest, ReadsWhatIsTyped) {
         {{"-display", ":9", "--size", "300x200", "-geometry", "100x50+3+4", "-iconic"},
          "0 ||0  0|300x200 0|  |1 3 50 4 0.0625|zemlavor -display :9 -geometry 100x50+3+4 "
          "-iconic "},
-        {{"-geometry", "120x80"},
-         "0 ||0  0|120x80 0|  |1 3 50 4 0.0625|zemlavor -geometry 120x80 "},
+        {{"-geometry", "120X80"},
+         "0 ||0  0|120x80 0|  |1 3 50 4 0.0625|zemlavor -geometry 120X80 "},
+        {{"-geometry", "+5+5"}, "0 ||0  0|400x400 0|  |1 3 50 4 0.0625|zemlavor -geometry +5+5 "},
         {{"--distance", "4.5", "--p", "0.5", "--detail", "400", "--samples", "0", "--refine", "0",
           "--no-watch"},
          "0 ||0  0|400x400 4.5|  |0 0.5 400 0 0|zemlavor "},
@@ -65,11 +66,12 @@ TEST(OptionsTest, ReadsWhatIsTyped) {
         EXPECT_EQ(parsed(args), want) << args.size();
     // Each of these alone is a usage error.
     for (const char* bad :
-         {"-m=foo",       "--p=1e400",      "--p=0x10",       "--p=nan",     "--p=0.49",
-          "--p=65",       "--distance=inf", "--distance=0.9", "--size=0x5",  "--size=5x16385",
-          "--size=5x5x",  "-geometry=0x5",  "--export=x.png", "-s=",         "--screenshot=",
-          "--set=w",      "--set=1w=2",     "--set=w=1,2",    "--detail=2",  "--detail=1001",
-          "--samples=17", "--refine=-1",    "--refine=nan",   "-C=/nowhere", "--bogus"}) {
+         {"-m=foo",      "--p=1e400",      "--p=0x10",       "--p=nan",       "--p=0.49",
+          "--p=65",      "--distance=inf", "--distance=0.9", "--size=0x5",    "--size=5x0",
+          "--set=w=inf", "--size=5x16385", "--size=5x5x",    "-geometry=0x5", "--export=x.png",
+          "-s=",         "--screenshot=",  "--set=w",        "--set=1w=2",    "--set=w=1,2",
+          "--detail=2",  "--detail=1001",  "--samples=17",   "--refine=-1",   "--refine=nan",
+          "-C=/nowhere", "--bogus"}) {
         std::string arg = bad;
         const size_t equals = arg.find('=', 1);
         std::vector<std::string> args = {arg.substr(0, equals)};

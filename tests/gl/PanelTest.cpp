@@ -63,6 +63,11 @@ TEST_F(PanelTest, TabShowsThePanelWhichKeepsItsDrags) {
         const Pixels now = frame();
         EXPECT_EQ(differs(now, before, 0, 200), panelShown());
         EXPECT_FALSE(differs(now, before, 320, 400));
+        int edge = 0; // the first column the panel does not own
+        while (panelOwnsPoint(edge, 20))
+            ++edge;
+        EXPECT_TRUE(!edge || (differs(now, before, edge - 1, edge) &&
+                              !differs(now, before, edge, edge + 1)));
         mouseMove(at, at);
         mouseButton(button, GLUT_DOWN, at, at);
         frame();
@@ -72,6 +77,16 @@ TEST_F(PanelTest, TabShowsThePanelWhichKeepsItsDrags) {
     }
     camera->reset();
     EXPECT_EQ(frame(), before);
+    // Shown, it leaves the metric's program bound, and does what it was
+    // asked once.
+    changeMetric(0);
+    keyDown('\t', 0, 0);
+    int runs = 0;
+    afterPanelFrame([&] { ++runs; });
+    frame();
+    frame();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), current->program().getHandle());
 }
 
 // Keys typed while a panel field has the keyboard do nothing else; a click
@@ -95,8 +110,8 @@ TEST_F(PanelTest, KeysGoToTheFieldThatHasThem) {
 // metric.
 TEST_F(PanelTest, MatrixEditsWriteTheFileThatRebuilds) {
     keyDown('\t', 0, 0);
-    const std::string shipped = std::string(std::istreambuf_iterator<char>(
-        std::ifstream("riemann.mat").rdbuf()), {});
+    const std::string shipped =
+        std::string(std::istreambuf_iterator<char>(std::ifstream("riemann.mat").rdbuf()), {});
     for (const char* matrix : {"words\n", "1e39\n", "-1\n", "1e-9\n", "1e9\n"}) {
         dir.write("riemann.mat", matrix); // every verdict the panel can give
         changeMetric(2);
@@ -134,6 +149,10 @@ TEST_F(PanelTest, SSavesTheViewUnderANewName) {
     }
     keyDown('s', 0, 0);
     frame();
+    frame();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
+              std::distance(std::filesystem::directory_iterator(ZEMLAVOR_SHADER_DIR), {}) + 4)
+        << "one picture for one key";
     ASSERT_TRUE(recentSaveNote());
     const std::string saved = recentSaveNote()->text.substr(6);
     EXPECT_THAT(recentSaveNote()->text, MatchesRegex("Saved zemlavor-[0-9]{8}-[0-9]{6}-2.png"));

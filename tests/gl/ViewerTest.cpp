@@ -5,6 +5,7 @@
 #include "support/GlContext.h"
 #include "support/Reference.h"
 #include "view/Mouse.h"
+#include "view/Overlay.h"
 
 #include <GL/glut.h>
 #include <gmock/gmock.h>
@@ -45,7 +46,8 @@ TEST_F(ViewerTest, ReshapeLoadsWhatGluGives) {
         glGetFloatv(GL_VIEWPORT, viewport);
         glGetFloatv(GL_PROJECTION_MATRIX, p);
         EXPECT_THAT(viewport, ElementsAre(0, 0, w, h));
-        EXPECT_THAT(std::vector({p[0], p[5]}), Pointwise(FloatNear(1e-5), {cot * h / w, cot}));
+        EXPECT_THAT(std::vector({p[0], p[5], p[10], p[14]}),
+                    Pointwise(FloatNear(1e-5), {cot * h / w, cot, -1001 / 999.0f, -2000 / 999.0f}));
     }
 }
 
@@ -81,15 +83,25 @@ TEST_F(ViewerTest, DragsMoveTheEye) {
         MotionFunc(150, 150);
         EXPECT_THAT(v(camera->getCartLocation()), Pointwise(FloatNear(1e-4), v(to)));
     }
+    // The panel's distance keeps the direction; the eye is the look-at point
+    // plus the location.
+    camera->setDistance(5);
+    camera->setLookAt(Tuple(1, 2, 3, 0));
+    EXPECT_THAT(v(camera->getAbsolutePos()), Pointwise(FloatNear(1e-4), {1, 2, -2, 0}));
 }
 
-// f toggles wireframe, 1 to 3 choose the sphere or the teapot; keys are
-// case-sensitive and others do nothing.
+// f toggles wireframe, 1 to 3 choose the sphere or the teapot (which a
+// frame keeps), h toggles the status line; keys are case-sensitive and
+// others do nothing.
 TEST_F(ViewerTest, KeysChooseFillAndShape) {
-    const std::string keys = "f3F12ETRf", wires = "000000001", prims = "022011111";
+    const std::string keys = "f3F12ETRfhh", wires = "00000000111", prims = "02201111111",
+                      shown = "00000000010";
     for (size_t k = 0; k < keys.size(); ++k) {
         processNormalKeys(keys[k], 0, 0);
-        EXPECT_EQ(std::tuple(wire, prim), std::tuple(wires[k] == '1', prims[k] - '0')) << keys[k];
+        frame();
+        EXPECT_EQ(std::tuple(wire, prim, showStatus),
+                  std::tuple(wires[k] == '1', prims[k] - '0', shown[k] == '1'))
+            << keys[k];
     }
     EXPECT_EQ(current, nullptr) << "a metric key is case-sensitive";
 }
@@ -214,6 +226,7 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
     setMetricFile(dir.write("four.vert", kFourNorm));
     setUniformValue({"scale", {3}});
     setUniformValue({"scale", {2}});
+    setUniformValue({"p", {4}});
     wire = false;
     for (const auto& [key, p, sphereDetail, matrix, norm, colour, outline, slack, status] : cases) {
         SCOPED_TRACE(std::string(1, key) + matrix + " p " + std::to_string(p) + " detail " +
@@ -242,7 +255,9 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
     }
     detail = 50;
     // Programs without the uniform (every shipped one) are named once.
-    const std::string text = quiet.text(), missing = "has no uniform float scale";
+    const std::string text = quiet.text(),
+                      missing =
+                          "has no uniform float scale (the compiler removes one it does not use)";
     EXPECT_EQ(text.find(missing), text.rfind(missing));
     EXPECT_NE(text.find(missing), std::string::npos);
 }
@@ -392,8 +407,24 @@ TEST_F(ViewerTest, ShaderLayerBeyondTheViewer) {
     } catch (const ShaderError& e) {
         EXPECT_THAT(cerr.text(),
                     HasSubstr("(length " + std::to_string(e.log().size()) + ") :\n" + e.log()));
+        EXPECT_EQ(e.log().find('\0'), std::string::npos);
     }
     EXPECT_THAT(cerr.text(), HasSubstr("Aww fuck and we aren't even using the shader\n"));
+}
+
+// The overlay's text: a glyph of its own for "∞", where any other character
+// it has none for is a '?'; a line too wide for the viewport (49 columns at
+// 400 pixels) wrapped at its last space, which goes.
+TEST_F(ViewerTest, OverlayText) {
+    const float white[3] = {1, 1, 1};
+    const auto box = [&](const std::vector<std::string>& lines) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Overlay(Overlay::Corner::BottomLeft, white).draw(lines);
+        return readPixels();
+    };
+    EXPECT_NE(box({"\u221e"}), box({"?"}));
+    EXPECT_EQ(box({"\u221d"}), box({"?"}));
+    EXPECT_EQ(box({std::string(48, 'a') + " b"}), box({std::string(48, 'a'), "b"}));
 }
 
 } // namespace

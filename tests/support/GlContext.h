@@ -19,11 +19,13 @@
 
 using Pixels = std::vector<unsigned char>;
 
-// A metric file of the user's kind: the 4-norm times the uniform `scale`,
-// with the numeric gradient.
+// A metric file of the user's kind: the p-norm times the uniform `scale` (an
+// array, as the GL names it scale[0]), with the numeric gradient; the tests
+// set p to 4.
 constexpr const char* kFourNorm =
-    "#version 120\nuniform float scale = 1.0;\nfloat metricNorm(vec3 v) {\n"
-    "    vec3 a = abs(v);\n    return scale * pow(dot(a * a, a * a), 0.25);\n}\n"
+    "#version 120\nuniform float scale[1] = float[1](1.0);\nuniform float p = 2.0;\n"
+    "float metricNorm(vec3 v) {\n    vec3 a = abs(v);\n"
+    "    return scale[0] * pow(pow(a.x, p) + pow(a.y, p) + pow(a.z, p), 1.0 / p);\n}\n"
     "vec3 metricGradient(vec3 v) { return numericGradient(v); }\n"
     "vec3 metricColour() { return vec3(0.9, 0.3, 0.85); }\n";
 

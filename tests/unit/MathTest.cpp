@@ -4,6 +4,7 @@
 #include "math/Ellipsoid.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
+#include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
 
@@ -28,6 +29,7 @@ TEST(Math, TupleAndMatrixOperations) {
         {a * 2, {2, 4, 6, 8}},
         {b / 2, {2.5f, -3, 3.5f, 4}},
         {Tuple(a) /= 2, {0.5f, 1, 1.5f, 2}},
+        {Tuple(a) -= b, {-4, 8, -4, -4}},
         {a.cross(b), {32, 8, -16, 0}},
         {Tuple(3, 0, 0, 4).normalize(), {0.6f, 0, 0, 0.8f}},
         {m * ColumnTuple(Tuple(1, 0, 0, 1)), {5, 13, 21, 29}},
@@ -39,8 +41,16 @@ TEST(Math, TupleAndMatrixOperations) {
         EXPECT_THAT(v(got), testing::Pointwise(testing::FloatEq(), v(want)));
     Tuple t;
     EXPECT_THROW(t[4] = 1, std::range_error);
+    EXPECT_THROW(a[-1], std::range_error);
     EXPECT_THROW(m[4], std::range_error);
     EXPECT_TRUE(!Matrix(m).getMatn(1) && !Matrix(m).getMatn(5)) << "only blocks of 2 to 4";
+    EXPECT_EQ(std::unique_ptr<float[]>(Matrix(m).getMatn(4))[15], 16);
+    // Saved and read again, every entry comes back.
+    const TempDir dir;
+    m.save(dir.file("m"));
+    const Matrix back(dir.file("m"));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_THAT(v(back[i]), testing::Pointwise(testing::FloatEq(), v(m[i])));
 }
 
 // Whether the Riemannian unit ball can be seen from the start view: the
@@ -67,6 +77,9 @@ TEST(Ellipsoid, Classification) {
         // Positive leading minor, yet eigenvalues -1, 1, 3.
         {rows3(1, 2, 0, 2, 1, 0, 0, 0, 1), EllipsoidView::NotPositiveDefinite},
         {diag3(1, std::nanf(""), 1), EllipsoidView::NotPositiveDefinite},
+        {diag3(1, 0, 1), EllipsoidView::NotPositiveDefinite},
+        // Only y and z coupled: eigenvalues 1, 3, -1.
+        {rows3(1, 0, 0, 0, 1, 2, 0, 2, 1), EllipsoidView::NotPositiveDefinite},
     };
     for (const auto& c : cases)
         EXPECT_EQ(classifyEllipsoid(c.m), c.want)
@@ -98,8 +111,9 @@ TEST(PNormTest, MatchesTheDirectFormula) {
         }
         EXPECT_EQ(pNorm(x, 4, INFINITY), largest);
     }
-    const float zero[3] = {};
+    const float zero[3] = {}, nan[3] = {1, NAN, 0};
     EXPECT_EQ(pNorm(zero, 3, 0.7f), 0.0f);
+    EXPECT_TRUE(std::isnan(pNorm(nan, 3, 2)));
 }
 
 TEST(PNormTest, StatusText) {

@@ -9,6 +9,8 @@
 #include <array>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -48,7 +50,38 @@ const std::string kPly =
 const std::string kBody = "1 0 0\n-1 0 0\n0 1 0\n0 -1 0\n0 0 1\n0 0 -1\n3 0 2 4\n3 2 1 4\n3 1 3 4\n"
                           "3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n";
 const std::string kAsciiPly = "ply\nformat ascii" + kPly + kBody;
-const std::string kOff = "OFF\n6 8 0\n" + kBody;
+const std::string kOff = "OFF\n# the octahedron\n6 8 0\n" + kBody;
+
+// The octahedron as binary PLY, little- or big-endian.
+std::string binaryPly(bool big) {
+    std::string body;
+    const auto put = [&](const void* value) {
+        std::string bytes = raw(value, 4);
+        body += big ? std::string(bytes.rbegin(), bytes.rend()) : bytes;
+    };
+    for (const auto& corner : kCorner)
+        for (const float& x : corner)
+            put(&x);
+    for (const auto& face : kFace) {
+        body += '\3';
+        for (const int& k : face)
+            put(&k);
+    }
+    return std::string("ply\nformat binary_") + (big ? "big" : "little") + "_endian" + kPly + body;
+}
+
+// Binary STL whose header, as some writers make it, starts like ASCII STL.
+std::string binaryStl() {
+    const std::uint32_t count = 8;
+    std::string bytes = "solid, yet binary" + std::string(63, ' ') + raw(&count, 4);
+    for (const auto& face : kFace) {
+        bytes += std::string(12, '\0');
+        for (int k : face)
+            bytes += raw(kCorner[k], 12);
+        bytes += std::string(2, '\0');
+    }
+    return bytes;
+}
 
 // Every format holds the octahedron, corners in the file's order; the glTF
 // file places it twice, the second copy moved by 3 along x. None of them has
@@ -66,7 +99,10 @@ TEST(MeshFile, ReadsEachFormat) {
          "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\no top\nf 1 3 5\nf 3 2 5\n"
          "f 2 4 5\nf 4 1 5\no bottom\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n"},
         {"ascii.ply", kAsciiPly},
+        {"le.ply", binaryPly(false)},
+        {"be.ply", binaryPly(true)},
         {"oct.stl", stl()},
+        {"binary.stl", binaryStl()},
         {"oct.off", kOff},
         {"oct.gltf", gltf}};
     TempDir dir;
@@ -88,18 +124,30 @@ TEST(MeshFile, ReadsEachFormat) {
 // Each bad file gives one line: the path, then the reason.
 TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
     const std::string absent = "\1";
-    // {name, bytes, the reason or the start of it where Assimp's words follow}
+    // {name, bytes, the reason}
     const std::array<std::string, 3> cases[] = {
         {"missing.obj", absent, "no such file"},
         {".", absent, "is a directory"},
         {"empty.ply", "", "empty file"},
         {"shape.xyz", "v 0 0 0\n", "unknown format"},
         {"cut.stl", stl().substr(0, stl().rfind("facet normal")), "truncated"},
-        {"cut.ply", kAsciiPly.substr(0, kAsciiPly.size() - 4), "truncated"},
+        {"cut.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2), "truncated"},
+        {"cut-binary.ply", binaryPly(false).substr(0, binaryPly(false).size() - 8 * 13 - 12),
+         "truncated"},
+        {"points.ply",
+         binaryPly(false).substr(0, binaryPly(false).find("element face")) + "end_header\n" +
+             raw(kCorner, sizeof kCorner),
+         "no triangles"},
+        {"huge.ply",
+         "ply\nformat ascii 1.0\nelement v 99999999999999999999\nproperty float x\n"
+         "end_header\n",
+         "truncated"},
+        {"empty-records.ply", "ply\nformat ascii 1.0\nelement v 1000000000000\nend_header\n",
+         "damaged or truncated (a PLY element of more empty records than bytes)"},
         {"face.ply", kAsciiPly.substr(0, kAsciiPly.size() - 8), "truncated"},
         {"header.gltf", kAsciiPly.substr(0, 40), "truncated"},
-        {"cut.off", kOff.substr(0, kOff.size() - 8), "truncated"},
-        {"index.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2) + "9\n",
+        {"cut.off", kOff.substr(0, kOff.size() - 2), "truncated"},
+        {"index.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2) + "6\n",
          "damaged or truncated (a face names a missing vertex)"},
         {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n", "no triangles"},
         {"vertex.obj", "v 0 0 0\n", "no triangles"},
@@ -116,13 +164,14 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
         } catch (const std::runtime_error& e) {
             message = e.what();
         }
-        EXPECT_EQ(message.substr(0, path.size() + 2 + reason.size()), path + ": " + reason);
+        EXPECT_EQ(message, path + ": " + reason);
     }
 }
 
 // What the child's shaping returns reaches note(); an allocation past the
-// memory limit, a crash and a read past the deadline (killed; poll()
-// meanwhile returns at once) are failed reads of one line.
+// memory limit, a crash, an exit and a read past the deadline (killed;
+// poll() meanwhile returns at once) are failed reads of one line, as is what
+// the shaping throws. What the child writes to standard error goes nowhere.
 TEST(MeshRead, EveryEndOfTheChildIsOneLine) {
     const auto oom = [](MeshData&) {
         const size_t size = size_t{8} << 30;
@@ -134,9 +183,16 @@ TEST(MeshRead, EveryEndOfTheChildIsOneLine) {
         {oom, ": the mesh reader ran out of memory (over 4 GiB)"},
         {[](MeshData&) { return std::raise(SIGSEGV), std::string(); },
          ": the mesh reader crashed (segmentation fault)"},
+        {[](MeshData&) { return _exit(7), std::string(); },
+         ": the mesh reader failed (exit status 7)"},
+        {[](MeshData&) -> std::string { throw std::runtime_error("two\nlines"); }, ": two lines"},
+        {[](MeshData&) { return std::fputs("noise", stderr), std::string("quiet"); }, "quiet"},
         {[](MeshData&) { return sleep(5), std::string(); },
          ": the mesh reader took more than 1 s and was stopped"}};
     const std::string path = ZEMLAVOR_FUZZ_CORPUS "mesh/triangle.stl";
+    const TempDir dir;
+    const int stderrCopy = dup(STDERR_FILENO), file = creat(dir.file("stderr").c_str(), 0600);
+    dup2(file, STDERR_FILENO);
     for (const auto& [shaping, said] : cases) {
         MeshRead read(path, shaping, std::chrono::seconds(1));
         EXPECT_TRUE(said.find("took") == std::string::npos || !read.poll());
@@ -148,19 +204,42 @@ TEST(MeshRead, EveryEndOfTheChildIsOneLine) {
         }
         EXPECT_EQ(line, said[0] == ':' ? path + said : said);
     }
+    dup2(stderrCopy, STDERR_FILENO);
+    EXPECT_EQ(lseek(file, 0, SEEK_END), 0);
+    close(file), close(stderrCopy);
 }
 
-// Each position p becomes (p - box centre) / distance of the farthest vertex;
-// no vertex is at a box corner, the centroid is off the box's centre, and the
-// differences overflow float.
+// Each position p becomes (p - box centre) / distance of the farthest vertex
+// (the last); no vertex is at a box corner, the centroid is off the box's
+// centre, and the differences overflow float.
 TEST(MeshFile, FitUnitSphere) {
-    const std::vector<float> in = {3e38f, 1e38f, 1e38f, -3e38f, 5e37f, 1.5e38f, 0,    0,
-                                   1e38f, 0,     5e37f, 0,      0,     5e37f,   2e38f};
-    const double centre[] = {0, 5e37, 1e38}, radius = std::sqrt(9.25) * 1e38;
+    const std::vector<float> in = {-2e38f, 5e37f, 1.5e38f, 0,     0,     1e38f, 0,    5e37f,
+                                   0,      0,     5e37f,   2e38f, 3e38f, 1e38f, 2e38f};
+    const double centre[] = {5e37, 5e37, 1e38}, radius = std::sqrt(7.5) * 1e38;
     MeshData mesh{in, {}, {}, {}};
     fitUnitSphere(mesh);
     for (size_t i = 0; i < in.size(); ++i)
         EXPECT_NEAR(mesh.positions[i], (in[i] - centre[i % 3]) / radius, 1e-6) << i;
+}
+
+// What the viewer checks of the arrays a reader hands back.
+TEST(MeshFile, ArraysThatDoNotFormAMesh) {
+    const MeshData good{{0, 0, 0, 1, 0, 0, 0, 1, 0}, std::vector<float>(9), {0, 1, 2}, {0, 1, 2}};
+    std::vector<std::pair<MeshData, std::string>> cases(7, {good, ""});
+    cases[1].first.indices[2] = 3;
+    cases[1].second = "damaged or truncated (a face names a missing vertex)";
+    cases[2] = {cases[1].first, cases[1].second};
+    std::swap(cases[2].first.indices, cases[2].first.coarse);
+    cases[3].first.normals.pop_back();
+    cases[3].second = "damaged or truncated (arrays of sizes that do not fit together)";
+    cases[4].first.positions[4] = NAN;
+    cases[4].second = "NaN or infinite coordinate";
+    cases[5].first.indices.clear();
+    cases[5].second = "no triangles";
+    cases[6].first.positions.assign(9, 2);
+    cases[6].second = "all vertices at one point";
+    for (const auto& [mesh, problem] : cases)
+        EXPECT_EQ(meshProblem(mesh), problem);
 }
 
 } // namespace
