@@ -40,19 +40,6 @@ wait_exit() {
 # its effect instead.
 key() { xdotool key --window "$wid" "$@" >/dev/null 2>&1 || true; }
 
-# "R G B" of the window's pixel at x, y (pixels from the top left).
-pixel() { import -window "$wid" -crop "1x1+$1+$2" -depth 8 txt:- | sed -n '2s/^[^(]*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'; }
-
-# Polls pixel x, y until `test R G B` (a shell function) holds, up to $4 s.
-wait_pixel() {
-    for _ in $(seq $((${4:-5} * 10))); do
-        # shellcheck disable=SC2046
-        "$3" $(pixel "$1" "$2") && return
-        sleep 0.1
-    done
-    fail "pixel $1,$2 is $(pixel "$1" "$2"), not what $3 wants"
-}
-
 expect_eq() { [ "$1" = "$2" ] || fail "${3:-value}: got '$1', want '$2'"; }
 
 # Runs the viewer to its end with the given arguments (stdout to ./out,

@@ -201,6 +201,17 @@ TEST_F(MinkowskiTest, KeysAndSweepSetTheUniformWithoutBuilding) {
 // is left. The user's own file is read with a line of declarations ahead of
 // it that takes no line number of its own.
 TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
+    // The frame looks at the files itself, by the real clock (before the
+    // tests' clock, which runs ahead of it, is used).
+    changeMetric(0);
+    const GLhandleARB built = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
+    dir.write(
+        "metric.frag",
+        std::string(std::istreambuf_iterator<char>(std::ifstream("metric.frag").rdbuf()), {}) +
+            "\n");
+    for (int i = 0; i < 200 && glGetHandleARB(GL_PROGRAM_OBJECT_ARB) == built; ++i)
+        renderScene(), usleep(10000);
+    EXPECT_NE(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), built);
     const char* compileError = "#version 120\nfloat a = b;\nfloat c = d;\nfloat e = f;\n"
                                "float g = h;\nfloat i = j;\n";
     // {metric, file, halfway, said, watching, whether the save rebuilds}

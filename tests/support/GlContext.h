@@ -102,6 +102,7 @@ public:
     // apart: '!' for a poll that rebuilt, '.' for one that did not.
     static std::string settle() {
         static auto now = std::chrono::steady_clock::now();
+        now = std::max(now, std::chrono::steady_clock::now());
         std::string polls;
         for (int i = 0; i < 5; ++i)
             polls += reloadChanged(now += std::chrono::milliseconds(100)) ? '!' : '.';

@@ -84,8 +84,9 @@ std::string binaryStl() {
 }
 
 // Every format holds the octahedron, corners in the file's order; the glTF
-// file places it twice, the second copy moved by 3 along x. None of them has
-// normals (STL's facet normals are dropped): all (0, 0, 0).
+// files place it twice, the second copy moved by 3 along x, or once, moved
+// so. None of them has normals (STL's facet normals and NaN ones are
+// dropped): all (0, 0, 0).
 TEST(MeshFile, ReadsEachFormat) {
     const std::string gltf = R"({"asset": {"version": "2.0"}, "scenes": [{"nodes": [0, 1]}],
         "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [3, 0, 0]}],
@@ -94,10 +95,16 @@ TEST(MeshFile, ReadsEachFormat) {
         "bufferViews": [{"buffer": 0, "byteLength": 72}, {"buffer": 0, "byteOffset": 72, "byteLength": 96}],
         "accessors": [{"bufferView": 0, "componentType": 5126, "count": 6, "type": "VEC3"},
                       {"bufferView": 1, "componentType": 5125, "count": 24, "type": "SCALAR"}]})";
+    std::string moved = gltf;
+    moved.replace(moved.find("[0, 1]"), 6, "[1]");
     const std::pair<std::string, std::string> cases[] = {
         {"oct.obj",
          "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\no top\nf 1 3 5\nf 3 2 5\n"
          "f 2 4 5\nf 4 1 5\no bottom\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n"},
+        {"nan.obj", "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\nvn nan 0 0\n"
+                    "f 1//1 3//1 5//1\nf 3//1 2//1 5//1\nf 2//1 4//1 5//1\nf 4//1 1//1 5//1\n"
+                    "f 3//1 1//1 6//1\nf 2//1 3//1 6//1\nf 4//1 2//1 6//1\nf 1//1 4//1 6//1\n"},
+        {"moved.gltf", moved},
         {"ascii.ply", kAsciiPly},
         {"le.ply", binaryPly(false)},
         {"be.ply", binaryPly(true)},
@@ -116,7 +123,8 @@ TEST(MeshFile, ReadsEachFormat) {
         for (size_t c = 0; c < mesh.indices.size(); ++c)
             for (int axis = 0; axis < 3; ++axis)
                 EXPECT_EQ(mesh.positions[3 * mesh.indices[c] + axis],
-                          kCorner[kFace[c / 3 % 8][c % 3]][axis] + (axis == 0 && c >= 24 ? 3 : 0))
+                          kCorner[kFace[c / 3 % 8][c % 3]][axis] +
+                              (axis == 0 && (c >= 24 || name[0] == 'm') ? 3 : 0))
                     << name << " corner " << c;
     }
 }
@@ -138,6 +146,11 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
          binaryPly(false).substr(0, binaryPly(false).find("element face")) + "end_header\n" +
              raw(kCorner, sizeof kCorner),
          "no triangles"},
+        {"cut-double.ply",
+         "ply\nformat binary_little_endian 1.0\nelement vertex 6\nproperty double x\nproperty "
+         "double y\nproperty double z\nelement face 8\nproperty list uchar int i\nend_header\n" +
+             std::string(120, '\0'),
+         "truncated"},
         {"huge.ply",
          "ply\nformat ascii 1.0\nelement v 99999999999999999999\nproperty float x\n"
          "end_header\n",
