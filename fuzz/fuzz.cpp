@@ -74,8 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 void meshTarget(const std::string& bytes); // fuzz/mesh_fuzz.cpp
 
@@ -85,8 +83,7 @@ TEST(FuzzCorpusReplay, EveryInputKeepsTheProperties) {
     int inputs = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(ZEMLAVOR_FUZZ_CORPUS))
         if (entry.is_regular_file()) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            const std::string bytes = slurp(entry.path());
             const bool mesh = entry.path().parent_path().filename() == "mesh";
             EXPECT_NO_THROW(mesh ? meshTarget(bytes) : readerTarget(bytes)) << entry.path();
             ++inputs;

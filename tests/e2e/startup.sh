@@ -7,21 +7,8 @@
 # when the mesh library crashes, runs out of memory or would hang on it (the
 # malformed files of fuzz/corpus/mesh).
 . "$(dirname "$0")/lib.sh"
-# A window resized beyond what the GL can draw is shrunk to the largest size
-# that works, with one line on standard error, and the viewer lives on.
-start
-xdotool windowsize "$wid" 32767 32767
-for _ in $(seq 100); do
-    size=$(xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: //p')
-    [ "$size" = 16384x16384 ] && break
-    sleep 0.1
-done
-expect_eq "$size" 16384x16384 "window size after asking for 32767x32767"
-xdotool windowsize "$wid" 400 400
-sleep 0.5
-expect_eq "$(grep -c 'larger than the GL can draw' err)" 1 "warnings on stderr"
 for quit in q Escape; do
-    [ "$quit" = q ] || start
+    start
     key "$quit"
     wait_exit 30
     expect_eq "$code $(head -n 1 out)" "0 Your graphics card is the shit" "status and output after $quit"

@@ -78,10 +78,9 @@ TEST_F(ExportTest, EveryFormatReadsBackAsExported) {
                 }
         }
     }
-    std::ostringstream ply;
-    ply << std::ifstream(dir.file("e.PLY")).rdbuf();
-    EXPECT_NE(ply.str().find("element vertex 6\n"), std::string::npos);
-    EXPECT_EQ(ply.str().find("ply\nformat binary_little_endian 1.0\n"), 0u);
+    const std::string ply = slurp(dir.file("e.PLY"));
+    EXPECT_NE(ply.find("element vertex 6\n"), std::string::npos);
+    EXPECT_EQ(ply.find("ply\nformat binary_little_endian 1.0\n"), 0u);
     EXPECT_EQ(std::filesystem::file_size(dir.file("e.Stl")), 84u + 50 * 8) << "binary STL";
 }
 

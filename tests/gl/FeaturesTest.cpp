@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 namespace {
 
@@ -109,9 +108,7 @@ TEST_F(ReloadTest, MeshSavesReplaceTheMeshOrSayWhy) {
     const std::string tetrahedron = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\n"
                                     "f 1 4 3\nf 2 3 4\n";
     const auto malformed = [](const char* name) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(std::string(ZEMLAVOR_FUZZ_CORPUS) + "mesh/" + name).rdbuf();
-        return bytes.str();
+        return slurp(std::string(ZEMLAVOR_FUZZ_CORPUS) + "mesh/" + name);
     };
     const std::string crashed = "the mesh reader ";
     const std::tuple<std::string, bool, std::string> cases[] = {
@@ -205,10 +202,7 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
     // tests' clock, which runs ahead of it, is used).
     changeMetric(0);
     const GLhandleARB built = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
-    dir.write(
-        "metric.frag",
-        std::string(std::istreambuf_iterator<char>(std::ifstream("metric.frag").rdbuf()), {}) +
-            "\n");
+    dir.write("metric.frag", slurp("metric.frag") + "\n");
     for (int i = 0; i < 200 && glGetHandleARB(GL_PROGRAM_OBJECT_ARB) == built; ++i)
         renderScene(), usleep(10000);
     EXPECT_NE(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), built);
@@ -237,8 +231,7 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
     for (auto [metric, file, halfway, said, watch, rebuilds] : cases) {
         changeMetric(metric);
         setWatching(watch);
-        std::ostringstream text;
-        text << std::ifstream(file).rdbuf() << "\n";
+        const std::string text = slurp(file) + "\n";
         if (halfway) {
             *halfway == '-' ? void(std::remove(file)) : void(dir.write(file, halfway));
             EXPECT_EQ(settle(), ".!...") << file;
@@ -249,7 +242,7 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
             EXPECT_EQ(compile ? failureLines()[1].substr(0, 4) : "", compile ? "0:2(" : "");
             EXPECT_EQ(box() != none, *said != 0) << said;
         }
-        dir.write(file, text.str());
+        dir.write(file, text);
         EXPECT_EQ(settle(), rebuilds ? ".!..." : ".....") << file << " watched " << watch;
         EXPECT_TRUE(failureLines().empty() && box() == none) << file;
     }

@@ -1,6 +1,6 @@
 // The arithmetic: Tuple and Matrix, the Riemannian ellipsoid's verdict, the
-// Minkowski length and its status text. (What the matrix file reads as: the
-// fuzz corpus replay, fuzz/.)
+// Minkowski length (its status text: the viewer's status line, ViewerTest). (What the matrix file
+// reads as: the fuzz corpus replay, fuzz/.)
 #include "math/Ellipsoid.h"
 #include "math/PNorm.h"
 #include "math/Sphere.h"
@@ -115,14 +115,6 @@ TEST(PNormTest, MatchesTheDirectFormula) {
     const float zero[3] = {}, nan[3] = {1, NAN, 0};
     EXPECT_EQ(pNorm(zero, 3, 0.7f), 0.0f);
     EXPECT_TRUE(std::isnan(pNorm(nan, 3, INFINITY)));
-}
-
-TEST(PNormTest, StatusText) {
-    for (auto [p, want] : {std::pair{3.0f, "p = 3.00"},
-                           {INFINITY, "p = \u221e"},
-                           {0.7071f, "p = 0.71 (quasi-norm: not convex)"},
-                           {1.0f, "p = 1.00"}})
-        EXPECT_EQ(pStatus(p), want);
 }
 
 // GLUT's layout: the poles, then the parallels from the top, slice j at

@@ -17,134 +17,53 @@
 
 namespace {
 
-// The octahedron with corners at +-1 on the axes, faces wound outwards.
+// The octahedron with corners at +-1 on the axes, faces wound outwards, as
+// fuzz/corpus/mesh/octahedron* hold it in each format (they seed the mesh
+// fuzzer too).
 const float kCorner[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
 const int kFace[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
                          {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+const std::string kMeshes = ZEMLAVOR_FUZZ_CORPUS "mesh/octahedron";
 
-std::string raw(const void* data, size_t size) {
-    return {static_cast<const char*>(data), size};
-}
-
-// ASCII STL: the faces one by one, each with its own copy of each corner. The
-// facet normal is the first corner: wrong, but like real ones it differs
-// between the faces around a vertex.
-std::string stl() {
-    const auto xyz = [](const float* p) {
-        return std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
-               "\n";
-    };
-    std::string text = "solid s\n";
-    for (const auto& f : kFace) {
-        text += "facet normal " + xyz(kCorner[f[0]]) + "outer loop\n";
-        for (int k : f)
-            text += "vertex " + xyz(kCorner[k]);
-        text += "endloop\nendfacet\n";
-    }
-    return text + "endsolid s\n";
-}
-
-const std::string kPly =
-    " 1.0\nelement vertex 6\nproperty float x\nproperty float y\nproperty float z\n"
-    "element face 8\nproperty list uchar int vertex_indices\nend_header\n";
-const std::string kBody = "1 0 0\n-1 0 0\n0 1 0\n0 -1 0\n0 0 1\n0 0 -1\n3 0 2 4\n3 2 1 4\n3 1 3 4\n"
-                          "3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n";
-const std::string kAsciiPly = "ply\nformat ascii" + kPly + kBody;
-const std::string kOff = "OFF\n# the octahedron\n6 8 0\n" + kBody;
-
-// The octahedron as binary PLY, little- or big-endian.
-std::string binaryPly(bool big) {
-    std::string body;
-    const auto put = [&](const void* value) {
-        std::string bytes = raw(value, 4);
-        body += big ? std::string(bytes.rbegin(), bytes.rend()) : bytes;
-    };
-    for (const auto& corner : kCorner)
-        for (const float& x : corner)
-            put(&x);
-    for (const auto& face : kFace) {
-        body += '\3';
-        for (const int& k : face)
-            put(&k);
-    }
-    return std::string("ply\nformat binary_") + (big ? "big" : "little") + "_endian" + kPly + body;
-}
-
-// Binary STL whose header, as some writers make it, starts like ASCII STL.
-std::string binaryStl() {
-    const std::uint32_t count = 8;
-    std::string bytes = "solid, yet binary" + std::string(63, ' ') + raw(&count, 4);
-    for (const auto& face : kFace) {
-        bytes += std::string(12, '\0');
-        for (int k : face)
-            bytes += raw(kCorner[k], 12);
-        bytes += std::string(2, '\0');
-    }
-    return bytes;
-}
-
-// Every format holds the octahedron, corners in the file's order; the glTF
-// files place it twice, the second copy moved by 3 along x, or once, moved
-// so. None of them has normals (STL's facet normals and NaN ones are
-// dropped): all (0, 0, 0).
+// Every format holds the octahedron, corners in the file's order; one glTF
+// file places it twice, the second copy moved by 3 along x, the other once,
+// moved so. None of them has normals (STL's facet normals, which are its
+// first corners, and NaN ones are dropped): all (0, 0, 0).
 TEST(MeshFile, ReadsEachFormat) {
-    const std::string gltf = R"({"asset": {"version": "2.0"}, "scenes": [{"nodes": [0, 1]}],
-        "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [3, 0, 0]}],
-        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
-        "buffers": [{"byteLength": 168, "uri": "oct.bin"}],
-        "bufferViews": [{"buffer": 0, "byteLength": 72}, {"buffer": 0, "byteOffset": 72, "byteLength": 96}],
-        "accessors": [{"bufferView": 0, "componentType": 5126, "count": 6, "type": "VEC3"},
-                      {"bufferView": 1, "componentType": 5125, "count": 24, "type": "SCALAR"}]})";
-    std::string moved = gltf;
-    moved.replace(moved.find("[0, 1]"), 6, "[1]");
-    const std::pair<std::string, std::string> cases[] = {
-        {"oct.obj",
-         "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\no top\nf 1 3 5\nf 3 2 5\n"
-         "f 2 4 5\nf 4 1 5\no bottom\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n"},
-        {"nan.obj", "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\nvn nan 0 0\n"
-                    "f 1//1 3//1 5//1\nf 3//1 2//1 5//1\nf 2//1 4//1 5//1\nf 4//1 1//1 5//1\n"
-                    "f 3//1 1//1 6//1\nf 2//1 3//1 6//1\nf 4//1 2//1 6//1\nf 1//1 4//1 6//1\n"},
-        {"moved.gltf", moved},
-        {"ascii.ply", kAsciiPly},
-        {"le.ply", binaryPly(false)},
-        {"be.ply", binaryPly(true)},
-        {"oct.stl", stl()},
-        {"binary.stl", binaryStl()},
-        {"oct.off", kOff},
-        {"oct.gltf", gltf}};
-    TempDir dir;
-    dir.write("oct.bin", raw(kCorner, sizeof kCorner) + raw(kFace, sizeof kFace));
-    for (const auto& [name, bytes] : cases) {
+    for (const std::string name :
+         {"-objects.obj", "-nan-normals.obj", "-moved.gltf", "-ascii.ply", "-little.ply",
+          "-big.ply", "-ascii.stl", "-binary.stl", ".off", "-twice.gltf"}) {
         SCOPED_TRACE(name);
-        const MeshData mesh = readMeshFile(dir.write(name, bytes));
-        const size_t copies = name == "oct.gltf" ? 2 : 1;
+        const MeshData mesh = readMeshFile(kMeshes + name);
+        const size_t copies = name == "-twice.gltf" ? 2 : 1;
         ASSERT_EQ(mesh.indices.size(), 24 * copies);
         EXPECT_EQ(mesh.normals, std::vector<float>(mesh.positions.size(), 0));
         for (size_t c = 0; c < mesh.indices.size(); ++c)
             for (int axis = 0; axis < 3; ++axis)
                 EXPECT_EQ(mesh.positions[3 * mesh.indices[c] + axis],
                           kCorner[kFace[c / 3 % 8][c % 3]][axis] +
-                              (axis == 0 && (c >= 24 || name[0] == 'm') ? 3 : 0))
+                              (axis == 0 && (c >= 24 || name[1] == 'm') ? 3 : 0))
                     << name << " corner " << c;
     }
 }
 
 // Each bad file gives one line: the path, then the reason.
 TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
-    const std::string absent = "\1";
+    const std::string absent = "\1", stl = slurp(kMeshes + "-ascii.stl"),
+                      ply = slurp(kMeshes + "-ascii.ply"), off = slurp(kMeshes + ".off"),
+                      binary = slurp(kMeshes + "-little.ply");
     // {name, bytes, the reason}
     const std::array<std::string, 3> cases[] = {
         {"missing.obj", absent, "no such file"},
         {".", absent, "is a directory"},
         {"empty.ply", "", "empty file"},
         {"shape.xyz", "v 0 0 0\n", "unknown format"},
-        {"cut.stl", stl().substr(0, stl().rfind("facet normal")), "truncated"},
-        {"cut.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2), "truncated"},
-        {"cut-binary.ply", binaryPly(false).substr(0, binaryPly(false).size() - 8 * 13 - 12),
-         "truncated"},
+        {"cut.stl", stl.substr(0, stl.rfind("facet normal")), "truncated"},
+        {"cut.ply", ply.substr(0, ply.size() - 2), "truncated"},
+        {"cut-binary.ply", binary.substr(0, binary.size() - 8 * 13 - 12), "truncated"},
         {"points.ply",
-         binaryPly(false).substr(0, binaryPly(false).find("element face")) + "end_header\n" +
-             raw(kCorner, sizeof kCorner),
+         binary.substr(0, binary.find("element face")) +
+             binary.substr(binary.find("end_header"), 83),
          "no triangles"},
         {"cut-double.ply",
          "ply\nformat binary_little_endian 1.0\nelement vertex 6\nproperty double x\nproperty "
@@ -157,10 +76,10 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
          "truncated"},
         {"empty-records.ply", "ply\nformat ascii 1.0\nelement v 1000000000000\nend_header\n",
          "damaged or truncated (a PLY element of more empty records than bytes)"},
-        {"face.ply", kAsciiPly.substr(0, kAsciiPly.size() - 8), "truncated"},
-        {"header.gltf", kAsciiPly.substr(0, 40), "truncated"},
-        {"cut.off", kOff.substr(0, kOff.size() - 2), "truncated"},
-        {"index.ply", kAsciiPly.substr(0, kAsciiPly.size() - 2) + "6\n",
+        {"face.ply", ply.substr(0, ply.size() - 8), "truncated"},
+        {"header.gltf", ply.substr(0, 40), "truncated"},
+        {"cut.off", off.substr(0, off.size() - 2), "truncated"},
+        {"index.ply", ply.substr(0, ply.size() - 2) + "6\n",
          "damaged or truncated (a face names a missing vertex)"},
         {"lines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2 3\n", "no triangles"},
         {"vertex.obj", "v 0 0 0\n", "no triangles"},
