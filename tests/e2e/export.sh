@@ -1,7 +1,8 @@
 # --export writes the deformed shape (status 0), which --shape reads back; a
 # name without .obj, .ply or .stl is a usage error (64); a place it cannot
 # write gives 4 and one line naming the file, and leaves nothing behind. x
-# writes to the folder the viewer was started in, whatever -C says.
+# and s write to the folder the viewer was started in, whatever -C says, each
+# under a new name.
 . "$(dirname "$0")/lib.sh"
 mkdir sub taken.obj
 cd sub
@@ -17,9 +18,13 @@ done <<'TABLE'
 4 1 --export missing/e.ply
 4 1 --export ../taken.obj
 TABLE
-# The key callback writes the file before the next key is taken.
+# x writes the shape before the next key is taken; s, one picture of the
+# view after the next frame.
 start -C ..
-key x q
+key x s
+sleep 1
+key q
 wait_exit
-expect_eq "$(ls -A | sed 's/^zemlavor-[0-9]\{8\}-[0-9]\{6\}\.ply$/x/' | tr '\n' ' ')$code" \
-    "e.STL e.ply err out x 0" "files and status"
+files=$(ls -A | sed 's/^zemlavor-[0-9]\{8\}-[0-9]\{6\}\.\(ply\|png\)$/\1/' | tr '\n' ' ')
+expect_eq "$files$code $(identify -format %wx%h zemlavor-*.png)" "e.STL e.ply err out ply png 0 400x400" \
+    "files, status and the picture's size"

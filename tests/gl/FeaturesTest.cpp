@@ -107,15 +107,9 @@ TEST_F(MeshTest, DragsAndTheSweepDrawTheCopy) {
 TEST_F(ReloadTest, MeshSavesReplaceTheMeshOrSayWhy) {
     const std::string tetrahedron = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 3 2\nf 1 2 4\n"
                                     "f 1 4 3\nf 2 3 4\n";
-    const auto malformed = [](const char* name) {
-        return slurp(std::string(ZEMLAVOR_FUZZ_CORPUS) + "mesh/" + name);
-    };
-    const std::string crashed = "the mesh reader ";
     const std::tuple<std::string, bool, std::string> cases[] = {
-        {malformed("self-instancing.dae"), true, crashed},
-        {malformed("skin-weight-index.x"), true, crashed},
-        {malformed("sparse-offset.gltf"), true, crashed},
-        {malformed("skin-table.mdl"), true, crashed},
+        {slurp(ZEMLAVOR_FUZZ_CORPUS "mesh/self-instancing.dae"), true, "the mesh reader crashed"},
+        {slurp(ZEMLAVOR_FUZZ_CORPUS "mesh/skin-table.mdl"), true, "the mesh reader ran out"},
         {"", true, "empty file"},
         {tetrahedron + "\n", false, "empty file"},
         {tetrahedron + "\n\n", true, ""}};

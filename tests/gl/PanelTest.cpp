@@ -1,14 +1,11 @@
-// The panel and the `s` key on a real GL context, driven through the
+// The panel on a real GL context, driven through the
 // viewer's own GLUT callbacks.
 #include "app/PanelInput.h"
-#include "app/Screenshot.h"
 #include "support/GlContext.h"
 
 #include <GL/glut.h>
 #include <gmock/gmock.h>
 #include <imgui_internal.h>
-
-#include <ctime>
 
 namespace {
 
@@ -130,39 +127,6 @@ TEST_F(PanelTest, MatrixEditsWriteTheFileThatRebuilds) {
     const GLhandleARB program = glGetHandleARB(GL_PROGRAM_OBJECT_ARB);
     glGetUniformfvARB(program, glGetUniformLocationARB(program, "g_matrix"), g);
     EXPECT_THAT(g, ElementsAre(1, 1, 0, 1, 2, 0.4f, 0, 0.4f, 0.6f));
-}
-
-// s saves the view at the window's size to a new file in the start folder,
-// never over one there, and names it in the window; where it cannot save,
-// the window says why.
-TEST_F(PanelTest, SSavesTheViewUnderANewName) {
-    setStartFolder(dir.path());
-    std::vector<std::string> taken;
-    for (std::time_t t = std::time(nullptr); t < std::time(nullptr) + 3; ++t) {
-        char name[32];
-        std::strftime(name, sizeof name, "zemlavor-%Y%m%d-%H%M%S.png", std::localtime(&t));
-        taken.push_back(dir.write(name, "taken"));
-    }
-    keyDown('s', 0, 0);
-    frame();
-    frame();
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
-              std::distance(std::filesystem::directory_iterator(ZEMLAVOR_SHADER_DIR), {}) + 4)
-        << "one picture for one key";
-    ASSERT_TRUE(recentSaveNote());
-    const std::string saved = recentSaveNote()->text.substr(6);
-    EXPECT_THAT(recentSaveNote()->text, MatchesRegex("Saved zemlavor-[0-9]{8}-[0-9]{6}-2.png"));
-    for (const std::string& file : taken)
-        EXPECT_EQ(slurp(file), "taken");
-    EXPECT_EQ(slurp(dir.file(saved)).substr(16, 8), std::string("\0\0\1\x90\0\0\1\x90", 8))
-        << "400 x 400";
-    setStartFolder(dir.file("missing"));
-    keyDown('s', 0, 0);
-    frame();
-    ASSERT_TRUE(recentSaveNote() && recentSaveNote()->failed);
-    EXPECT_THAT(recentSaveNote()->text,
-                StartsWith("Cannot save the view to " + dir.file("missing")));
-    setStartFolder("");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // A mesh's shaping between its file and the GL: corners joined with normals
 // that keep creases, refinement, the simplified copy.
 #include "math/MeshShaping.h"
-#include "math/MeshWeld.h"
 
 #include <gtest/gtest.h>
 
@@ -121,23 +120,6 @@ TEST(MeshShaping, JoinedAndRefinedMeshesKeepTheirShape) {
         makeCoarseCopy(mesh, triangles / 12);
         EXPECT_TRUE(triangles < 1000 ||
                     (mesh.coarse.size() <= triangles / 4 && mesh.coarse.size() >= triangles / 8));
-    }
-}
-
-// Captured corners join where position and normal both agree: two triangles
-// on an edge, flat (4 vertices) or folded there (6); a triangle with an
-// undefined corner, or two corners at one point, goes.
-TEST(MeshWeld, JoinsCornersEqualInPositionAndNormal) {
-    const float p[9][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 0, 0}, {1, 1, 0},
-                           {0, 1, 0}, {0, 0, 0}, {0, 0, 0}, {1, 1, 1}};
-    for (float fold : {0.0f, 1.0f}) {
-        std::vector<float> corners;
-        for (int c = 0; c < 12; ++c)
-            corners.insert(corners.end(), {p[c % 9][0], p[c % 9][1], p[c % 9][2], c < 3 ? 0 : fold,
-                                           0, 1, c < 9 ? 1.0f : 0.0f});
-        const MeshData mesh = weldCorners(corners);
-        EXPECT_EQ(mesh.positions.size(), fold ? 18u : 12u);
-        EXPECT_EQ(mesh.indices.size(), 6u);
     }
 }
 
