@@ -19,7 +19,8 @@ ref::Vec position(const MeshData& mesh, size_t corner) {
 // The unit sphere exported under each metric lies on that metric's unit
 // sphere, N from its formula here, with every triangle the viewer draws: 2d(d
 // - 1) at detail d (GLUT's own, and the viewer's above 256), less the 2d at
-// the poles where the metric is undefined there.
+// the poles where the metric is undefined there; each wound counter-clockwise
+// seen from outside.
 TEST_F(ExportTest, TheUnitSphereBecomesTheMetricsUnitSphere) {
     setMetricFile(dir.write("four.vert", kFourNorm));
     setUniformValue({"p", {4}});
@@ -40,9 +41,16 @@ TEST_F(ExportTest, TheUnitSphereBecomesTheMetricsUnitSphere) {
             const MeshData sphere = readMeshFile(dir.file("s.ply"));
             EXPECT_EQ(sphere.indices.size(), 6u * d * (d - 1 - polesUndefined)) << metric;
             double worst = 0;
-            for (size_t c = 0; c < sphere.indices.size(); ++c)
+            int inward = 0;
+            for (size_t c = 0; c < sphere.indices.size(); ++c) {
+                const ref::Vec a = position(sphere, c - c % 3), b = position(sphere, c - c % 3 + 1);
                 worst = std::max(worst, std::fabs(norm(position(sphere, c)) - 1));
+                inward +=
+                    ref::dot(ref::cross(ref::add(b, a, -1), ref::add(position(sphere, c), a, -1)),
+                             a) < 0;
+            }
             EXPECT_LT(worst, 1e-3) << metric << " p " << p << " detail " << d;
+            EXPECT_EQ(inward, 0) << metric << " p " << p << " detail " << d;
         }
     detail = 50;
 }

@@ -22,15 +22,6 @@ bool differs(const Pixels& now, const Pixels& before, int x0, int x1) {
     return false;
 }
 
-// A press and release at (x, y) with frames between, as a user clicks.
-void click(int x, int y) {
-    mouseMove(x, y);
-    mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, x, y);
-    GlTest::frame();
-    mouseButton(GLUT_LEFT_BUTTON, GLUT_UP, x, y);
-    GlTest::frame();
-}
-
 // The first row at which the pointer at x hovers the panel's item `label`.
 int rowOf(const char* label, int x) {
     for (int y = 0; y < 400; y += 4)
@@ -83,22 +74,6 @@ TEST_F(PanelTest, TabShowsThePanelWhichKeepsItsDrags) {
     frame();
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), current->program().getHandle());
-}
-
-// Keys typed while a panel field has the keyboard do nothing else; a click
-// outside the panel gives them back.
-TEST_F(PanelTest, KeysGoToTheFieldThatHasThem) {
-    keyDown('\t', 0, 0);
-    click(100, rowOf("##metric file", 100));
-    for (unsigned char key : {'f', '2', 'e', '\r'}) {
-        keyDown(key, 0, 0);
-        keyUp(key, 0, 0);
-    }
-    frame();
-    EXPECT_EQ(std::tuple(wire, prim, current), std::tuple(true, 0, nullptr));
-    click(390, 390);
-    keyDown('f', 0, 0);
-    EXPECT_FALSE(wire);
 }
 
 // Dragging the matrix's entry (0, 1) 40 pixels right in the panel adds 0.4
