@@ -339,7 +339,9 @@ TEST_F(ViewerTest, BrokenFilesAtAKeyPress) {
 }
 
 // All four components count; the Riemannian distance is NaN where the form is
-// negative; the default mapping scales v to the Euclidean length of its norm.
+// negative; the Minkowski one is found without overflow (the largest
+// component factored out), is 0 only at 0 and NaN with a NaN; the default
+// mapping scales v to the Euclidean length of its norm.
 // "g_matrix" holds the upper-left 3x3 block, rows as written; the GL reports
 // a mat3 column by column.
 TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
@@ -347,12 +349,18 @@ TEST_F(ViewerTest, MetricDistancesMappingAndUniform) {
     CityBlockMetric city;
     RiemannianMetric riemann(
         Matrix(Tuple(-4, 1, 0, 0), Tuple(3, 5, 1, 0), Tuple(0, -1, 3, 1), Tuple(1, 0, 2, 6)));
+    MinkowskiMetric power(64), root(0.5f), cube(INFINITY);
     EXPECT_THAT(std::vector({euclid.distance(Tuple(1, 2, 3, 4), Tuple(1, -2, 3, 6)),
                              city.distance(Tuple(1, 2, 3, 4), Tuple(2, 4, 0, 3)),
                              riemann.distance(Tuple(1, 2, 0, 1), Tuple(0, 1, 0, 0)),
-                             riemann.distance(Tuple(1, 0, 0, 0), Tuple())}),
+                             riemann.distance(Tuple(1, 0, 0, 0), Tuple()),
+                             power.distance(Tuple(1e37f, 0, 0, -1e37f), Tuple()),
+                             root.distance(Tuple(1, 4, 0, 0), Tuple()),
+                             root.distance(Tuple(1, 2, 3, 4), Tuple(1, 2, 3, 4)),
+                             cube.distance(Tuple(1, NAN, 0, 0), Tuple())}),
                 ElementsAre(FloatNear(std::sqrt(20.0f), 1e-5), 7, FloatNear(std::sqrt(12.0f), 1e-5),
-                            IsNan()));
+                            IsNan(), FloatNear(1e37f * std::exp2(1 / 64.0f), 1e31f),
+                            FloatNear(9, 1e-5), 0, IsNan()));
     EXPECT_THAT(v(city.transform(Tuple(1, -1, 0, 0))),
                 Pointwise(FloatNear(1e-5), {M_SQRT2, -M_SQRT2, 0.0, 0.0}));
 

@@ -1,15 +1,13 @@
 // The arithmetic: Tuple and Matrix, the Riemannian ellipsoid's verdict, the
-// Minkowski length (its status text: the viewer's status line, ViewerTest). (What the matrix file
-// reads as: the fuzz corpus replay, fuzz/.)
+// sphere's grid. (The Minkowski length and its text: ViewerTest, through the
+// metric and the status line; what the matrix file reads as: the fuzz corpus
+// replay, fuzz/.)
 #include "math/Ellipsoid.h"
-#include "math/PNorm.h"
 #include "math/Sphere.h"
 #include "tests/support/TempDir.h"
 
 #include <gmock/gmock.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <stdexcept>
 
@@ -85,29 +83,6 @@ TEST(Ellipsoid, Classification) {
     for (const auto& c : cases)
         EXPECT_EQ(classifyEllipsoid(c.m), c.want)
             << c.m[0][0] << " " << c.m[0][1] << " " << c.m[1][1];
-}
-
-// The Minkowski length against the direct formula in long double, whose range
-// holds |x|^64 for any float x: powers taken without factoring out the
-// largest component overflow (1e37) or underflow (denormals) here. p =
-// infinity is the largest |component|, only 0 has length 0, and a NaN
-// component makes it NaN.
-TEST(PNormTest, MatchesTheDirectFormula) {
-    const std::array<float, 3> cases[] = {
-        {3, -4, 0}, {1e37f, -1e37f, 2e36f}, {1e-45f, -3e-44f, 0}, {0, 2e-40f, 1e-20f}};
-    for (const auto& x : cases)
-        for (long double p : {0.5L, 0.7L, 1.0L, 2.0L, 7.25L, 64.0L}) {
-            long double sum = 0;
-            for (float c : x)
-                sum += std::pow(std::fabs(static_cast<long double>(c)), p);
-            const long double want = std::pow(sum, 1 / p);
-            EXPECT_NEAR(pNorm(x.data(), 3, float(p)), want, std::max(want * 1e-6L, 1.5e-45L))
-                << x[1] << " p " << double(p);
-        }
-    const float zero[3] = {}, nan[3] = {1, NAN, 0};
-    EXPECT_EQ(pNorm(cases[1].data(), 3, INFINITY), 1e37f);
-    EXPECT_EQ(pNorm(zero, 3, 0.7f), 0.0f);
-    EXPECT_TRUE(std::isnan(pNorm(nan, 3, INFINITY)));
 }
 
 // GLUT's layout: the poles, then the parallels from the top, slice j at
