@@ -32,9 +32,6 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
         return frame();
     };
     const Pixels sphere = draw(0, false);
-    // Corners 2 from (10, 2, 2) along the axes: fitted, the unit octahedron.
-    dir.write("oct.obj", "v 12 2 2\nv 8 2 2\nv 10 4 2\nv 10 0 2\nv 10 2 4\nv 10 2 0\nf 1 3 5\n"
-                         "f 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n");
     const auto buffers = [] {
         int live = 0;
         for (GLuint name = 1; name < 10000; ++name)
@@ -43,8 +40,8 @@ TEST_F(MeshTest, Key4DrawsTheLoadedMesh) {
     };
     mesh.reset();
     const int before = buffers();
-    loadMesh(dir.path() + "/oct.obj");
-    loadMesh(dir.path() + "/oct.obj");
+    loadMesh(ZEMLAVOR_FUZZ_CORPUS "mesh/octahedron.obj");
+    loadMesh(ZEMLAVOR_FUZZ_CORPUS "mesh/octahedron.obj");
     EXPECT_EQ(buffers(), before + 2); // vertices and triangles
     processNormalKeys('4', 0, 0);
     ASSERT_EQ(prim, 3);

@@ -5,7 +5,6 @@
 #include "support/GlContext.h"
 #include "support/Reference.h"
 #include "view/Mouse.h"
-#include "view/Overlay.h"
 
 #include <GL/glut.h>
 #include <gmock/gmock.h>
@@ -399,21 +398,6 @@ TEST_F(ViewerTest, ShaderLayerBeyondTheViewer) {
         EXPECT_EQ(e.log().find('\0'), std::string::npos);
     }
     EXPECT_THAT(cerr.text(), HasSubstr("Aww fuck and we aren't even using the shader\n"));
-}
-
-// The overlay's text: a glyph of its own for "∞", where any other character
-// it has none for is a '?'; a line too wide for the viewport (49 columns at
-// 400 pixels) wrapped at its last space, which goes.
-TEST_F(ViewerTest, OverlayText) {
-    const float white[3] = {1, 1, 1};
-    const auto box = [&](const std::vector<std::string>& lines) {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        Overlay(Overlay::Corner::BottomLeft, white).draw(lines);
-        return readPixels();
-    };
-    EXPECT_NE(box({"\u221e"}), box({"?"}));
-    EXPECT_EQ(box({"\u221d"}), box({"?"}));
-    EXPECT_EQ(box({std::string(48, 'a') + " b"}), box({std::string(48, 'a'), "b"}));
 }
 
 } // namespace
