@@ -59,6 +59,8 @@ TEST(MeshFile, BadFilesNameTheFileAndTheReason) {
         {"cut.stl", stl.substr(0, stl.rfind("facet normal")), "truncated"},
         {"cut.ply", ply.substr(0, ply.size() - 2), "truncated"},
         {"cut-binary.ply", binary.substr(0, binary.size() - 8 * 13 - 12), "truncated"},
+        {"empty.dae", "<x/>",
+         "damaged or truncated (Collada: File came out empty. Something is wrong here)"},
         {"points.ply",
          binary.substr(0, binary.find("element face")) +
              binary.substr(binary.find("end_header"), 83),

@@ -1,6 +1,7 @@
 // A mesh's shaping between its file and the GL: corners joined with normals
 // that keep creases, refinement, the simplified copy.
 #include "math/MeshShaping.h"
+#include "math/Tuple.h"
 
 #include <gtest/gtest.h>
 
@@ -39,14 +40,8 @@ MeshData unshared(const std::vector<Vec>& corners, const std::vector<int>& faces
 Vec at(const std::vector<float>& xyz, size_t i) {
     return {xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]};
 }
-Vec unit(const Vec& v) {
-    const float length = std::hypot(v[0], v[1], v[2]);
-    return {v[0] / length, v[1] / length, v[2] / length};
-}
-// (b - a) x (c - a).
-Vec cross(const Vec& a, const Vec& b, const Vec& c) {
-    const Vec u{b[0] - a[0], b[1] - a[1], b[2] - a[2]}, v{c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    return {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+Tuple point(const std::vector<float>& xyz, size_t i) {
+    return Tuple(xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2], 0);
 }
 
 // Which normal every corner should have: its face's, its position's
@@ -105,13 +100,12 @@ TEST(MeshShaping, JoinedAndRefinedMeshesKeepTheirShape) {
             ASSERT_TRUE(count == 1 && back != edges.end() && back->second == 1);
         }
         for (size_t c = 0; c < mesh.indices.size(); ++c) {
-            const size_t t = c / 3;
-            const Vec want = rule == Normal::File ? Vec{0, 0, 1}
-                             : rule == Normal::Radial
-                                 ? unit(at(mesh.positions, mesh.indices[c]))
-                                 : unit(cross(at(mesh.positions, mesh.indices[3 * t]),
-                                              at(mesh.positions, mesh.indices[3 * t + 1]),
-                                              at(mesh.positions, mesh.indices[3 * t + 2])));
+            const auto p = [&](size_t k) { return point(mesh.positions, mesh.indices[k]); };
+            const size_t t = c - c % 3;
+            const Tuple want = rule == Normal::File ? Tuple(0, 0, 1, 0)
+                               : rule == Normal::Radial
+                                   ? p(c).normalize()
+                                   : (p(t + 1) - p(t)).cross(p(t + 2) - p(t)).normalize();
             for (int i = 0; i < 3; ++i)
                 ASSERT_NEAR(at(mesh.normals, mesh.indices[c])[i], want[i], 1e-5) << c;
         }

@@ -17,12 +17,10 @@ namespace {
 // Each entry of a folder: its permission bits, then a file's bytes.
 std::map<std::string, std::string> entries(const std::string& folder) {
     std::map<std::string, std::string> found;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        std::ifstream in(entry.is_symlink() || !entry.is_regular_file() ? fs::path()
-                                                                        : entry.path());
-        found[entry.path().filename()] = std::to_string(int(entry.symlink_status().permissions())) +
-                                         std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    for (const auto& entry : fs::directory_iterator(folder))
+        found[entry.path().filename()] =
+            std::to_string(int(entry.symlink_status().permissions())) +
+            (entry.is_symlink() || !entry.is_regular_file() ? "" : slurp(entry.path()));
     return found;
 }
 
