@@ -245,35 +245,6 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
     EXPECT_NE(text.find(missing), std::string::npos);
 }
 
-// The cube of 8 corners of examples/, its faces as quads: its faces keep their own normals (the
-// creases between them are far steeper than any smoothing takes), and it is
-// refined, so it is bent between its corners as well. Under the Euclidean
-// metric three flat faces show; under the city-block metric the star that
-// is the cube's true image, with cusps at the faces' centres. Either is
-// compared with the formula, seen from off every plane of symmetry.
-TEST_F(ViewerTest, ACubeMeshTrueToTheFormula) {
-    loadMesh(ZEMLAVOR_SHADER_DIR "/../examples/cube.obj");
-    // Face floor(6 s) of the cube the unit sphere holds, at (a, b) across it.
-    const Surface cube = [](double s, double t) {
-        const int face = std::min(int(6 * s), 5), axis = face / 2;
-        const double h = 1 / std::sqrt(3.0), a = (6 * s - face) * 2 - 1, b = 2 * t - 1;
-        ref::Vec p;
-        p[axis] = face % 2 ? -h : h;
-        p[(axis + 1) % 3] = a * h;
-        p[(axis + 2) % 3] = b * h;
-        return p;
-    };
-    std::tie(prim, wire) = std::tuple(3, false);
-    camera->setCartLocation(Tuple(2.2f, 4.1f, 2.9f, 0));
-    // The star's cusps and its curved flanks leave fewer points to compare.
-    for (const auto& [key, norm, colour, points] :
-         {std::tuple{'e', ref::minkowski(2), kOrange, 300}, {'t', ref::minkowski(1), kGreen, 80}}) {
-        processNormalKeys(key, 0, 0);
-        frame();
-        EXPECT_GT(expectTrueToTheFormula(norm, colour, cube), points) << key;
-    }
-}
-
 // A switch to a metric with a broken file builds nothing: its message ends
 // standard error (a compiler's log comes before it, under a header giving its
 // length), no program is bound and no GL object of the old metric or the
