@@ -106,7 +106,11 @@ TEST_F(ReloadTest, MeshSavesReplaceTheMeshOrSayWhy) {
                                     "f 1 4 3\nf 2 3 4\n";
     const std::tuple<std::string, bool, std::string> cases[] = {
         {slurp(ZEMLAVOR_FUZZ_CORPUS "mesh/self-instancing.dae"), true, "the mesh reader crashed"},
+#ifdef __SANITIZE_ADDRESS__ // whose allocator ends the child its own way
+        {slurp(ZEMLAVOR_FUZZ_CORPUS "mesh/skin-table.mdl"), true, "the mesh reader "},
+#else
         {slurp(ZEMLAVOR_FUZZ_CORPUS "mesh/skin-table.mdl"), true, "the mesh reader ran out"},
+#endif
         {"", true, "empty file"},
         {tetrahedron + "\n", false, "empty file"},
         {tetrahedron + "\n\n", true, ""}};
@@ -127,9 +131,7 @@ TEST_F(ReloadTest, MeshSavesReplaceTheMeshOrSayWhy) {
         const std::string line = meshFailureLines().empty() ? "" : meshFailureLines()[0];
         EXPECT_EQ(line.substr(0, path.size() + 2 + said.size()),
                   said.empty() ? "" : path + ": " + said);
-        const Pixels top = frame();
-        EXPECT_EQ(Pixels(top.end() - 30 * 400 * 3, top.end()) != Pixels(30 * 400 * 3, 0),
-                  !said.empty());
+        EXPECT_EQ(topBoxShown(), !said.empty());
     }
 }
 
@@ -213,12 +215,6 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
         {kCustomMetric, "four.vert", compileError, "Shader::compile() error: four.vert", true,
          true}};
     setMetricFile(dir.write("four.vert", kFourNorm).substr(dir.path().size() + 1));
-    // Draws a frame; its top 30 rows, where the failure box goes.
-    const auto box = [] {
-        const Pixels p = frame();
-        return Pixels(p.end() - 30 * 400 * 3, p.end());
-    };
-    const Pixels none(30 * 400 * 3, 0);
     for (auto [metric, file, halfway, said, watch, rebuilds] : cases) {
         changeMetric(metric);
         setWatching(watch);
@@ -231,11 +227,11 @@ TEST_F(ReloadTest, SavesRebuildTheMetricOnce) {
             EXPECT_EQ(failureLines().size() > 1, std::string(said).find("error") < 99);
             EXPECT_TRUE(!compile || failureLines().size() == 5) << "the log's first four lines";
             EXPECT_EQ(compile ? failureLines()[1].substr(0, 4) : "", compile ? "0:2(" : "");
-            EXPECT_EQ(box() != none, *said != 0) << said;
+            EXPECT_EQ(topBoxShown(), *said != 0) << said;
         }
         dir.write(file, text);
         EXPECT_EQ(settle(), rebuilds ? ".!..." : ".....") << file << " watched " << watch;
-        EXPECT_TRUE(failureLines().empty() && box() == none) << file;
+        EXPECT_TRUE(failureLines().empty() && !topBoxShown()) << file;
     }
     EXPECT_EQ(ShaderProg::s_shaderProgs->size(), 1u);
 }

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <set>
 #include <sstream>
@@ -97,6 +98,12 @@ public:
     static Pixels frame() {
         drawScene();
         return readPixels();
+    }
+    // Draws a frame: whether anything shows in its top 30 rows, where the
+    // failure box goes.
+    static bool topBoxShown() {
+        const Pixels p = frame();
+        return std::any_of(p.end() - 30 * 400 * 3, p.end(), [](unsigned char c) { return c; });
     }
     // Polls the metric's files five times, 100 ms of the tests' own clock
     // apart: '!' for a poll that rebuilt, '.' for one that did not.
