@@ -5,7 +5,7 @@
 #include "support/GlContext.h"
 #include "support/Reference.h"
 
-#include <regex>
+#include <sstream>
 
 namespace {
 
@@ -52,7 +52,6 @@ TEST_F(ExportTest, TheUnitSphereBecomesTheMetricsUnitSphere) {
             EXPECT_LT(worst, 1e-3) << metric << " p " << p << " detail " << d;
             EXPECT_EQ(inward, 0) << metric << " p " << p << " detail " << d;
         }
-    detail = 50;
 }
 
 // OBJ, PLY and STL, in any case, read back corner for corner as exported: the
@@ -67,7 +66,6 @@ TEST_F(ExportTest, EveryFormatReadsBackAsExported) {
                    "f 3//2 1//2 6//2\nf 2//2 3//2 6//2\nf 4//2 2//2 6//2\nf 1//2 4//2 6//2\n");
     setRefine(0); // the file's own triangles
     loadMesh(octahedron);
-    setRefine(1.0f / 16);
     frame(); // the view's matrices loaded, as they are when x is pressed
     changeMetric(0);
     for (int shape : {1, 3}) {
@@ -102,8 +100,9 @@ TEST_F(ExportTest, EveryFormatReadsBackAsExported) {
 // and draws) or into a missing folder, it fails with one line naming the file
 // and writes nothing. A metric built afterwards ends the note.
 TEST_F(ExportTest, KeyXWritesANewFileOrFailsWritingNothing) {
-    const std::string old =
-        std::regex_replace(slurp("metric.vert"), std::regex(".*v_deformed.*\n"), "");
+    std::string old, line;
+    for (std::istringstream shipped(slurp("metric.vert")); std::getline(shipped, line);)
+        old += line.find("v_deformed") == std::string::npos ? line + "\n" : "";
     const auto files = [] { return std::distance(std::filesystem::directory_iterator("."), {}); };
     const auto before = files();
     setStartFolder(dir.path());

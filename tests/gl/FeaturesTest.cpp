@@ -93,7 +93,6 @@ TEST_F(MeshTest, DragsAndTheSweepDrawTheCopy) {
     MouseFunc(GLUT_RIGHT_BUTTON, GLUT_UP, 0, 0);
     loadMesh(ZEMLAVOR_FUZZ_CORPUS "mesh/triangle.stl");
     EXPECT_NE(frame(), small);
-    setRefine(1.0f / 16);
 }
 
 // Each save of the watched mesh file is read: a good one replaces the mesh; a

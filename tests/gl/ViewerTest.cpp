@@ -236,7 +236,6 @@ TEST_F(ViewerTest, EachMetricDrawsItsUnitSphereTrueToTheFormula) {
         EXPECT_GE(expectTrueToTheFormula(norm, colour, spherePoint),
                   slack == 0 && outline ? 0 : 100);
     }
-    detail = 50;
     // Programs without the uniform (every shipped one) are named once.
     const std::string text = quiet.text(),
                       missing =

@@ -59,16 +59,17 @@ private:
 // Fixture for tests on the test program's one 400x400 double-buffered GLUT
 // window with a depth buffer (GlContext.cpp makes it; GLUT's main loop never
 // runs). Each test starts with the viewer as at start-up (no metric, the wire
-// sphere seen from (10, 10, 10), the whole window, no panel) but with the status line
-// off, in a scratch copy of the shaders, and fails if it leaves a GL error
-// behind.
+// sphere of detail 50 seen from (10, 10, 10), the whole window, no panel,
+// meshes refined to 1/16) but with the status line off, in a scratch copy of
+// the shaders, and fails if it leaves a GL error behind.
 class GlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         camera->reset();
         Reshape(400, 400);
         glLoadIdentity();
-        std::tie(wire, prim, showStatus) = std::tuple(true, 0, false);
+        std::tie(wire, prim, showStatus, detail) = std::tuple(true, 0, false, 50);
+        setRefine(1.0f / 16);
         if (panelShown())
             togglePanel();
         forgetSaveNote();
